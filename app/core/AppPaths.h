@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+// Where the program's files live. The data folder holds what ships with the
+// program and is read-only; the user folder holds what the program writes.
+// Both are resolved once by AppPaths::Init() at start-up.
+namespace AppPaths {
+
+// Resolves the folders and creates the user folder and its temp folder.
+// Data: $QB_DATA_DIR, else the source tree's data/ when run from a build tree,
+// else <prefix>/share/quillbook. User: $QUILLBOOK_HOME, else
+// $XDG_DATA_HOME/Quillbook. Returns false when the user folder cannot be made.
+bool Init();
+
+// Read-only data folder, without a trailing slash.
+QString DataDir();
+// Writable user folder, without a trailing slash.
+QString UserDir();
+// The working folder where packages are unpacked (UserDir()/temp).
+QString TempDir();
+// One folder per document usage file (UserDir()/DUF).
+QString DufDir();
+// The error log (UserDir()/quillbook.err).
+QString ErrorLogPath();
+// Data sub-folders.
+QString LanguagesDir();
+QString DefaultDir();
+QString CssDir();
+
+} // namespace AppPaths

@@ -1,0 +1,178 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <memory>
+#include <vector>
+
+// The DOM layer: an in-memory XML document with nodes, node lists, attribute
+// maps and pattern queries. Handles share ownership of their document, so a
+// node stays valid as long as anyone holds it, as with reference-counted DOM
+// objects. Copying a DomDocument copies the reference, not the document.
+
+namespace pugi {
+class xml_document;
+}
+
+struct DomDocumentData;
+class DomDocument;
+class DomNodeList;
+class DomAttributes;
+
+// DOM node type numbers.
+enum class DomNodeType {
+    None = 0,
+    Element = 1,
+    Attribute = 2,
+    Text = 3,
+    CData = 4,
+    ProcessingInstruction = 7,
+    Comment = 8,
+    Document = 9,
+    DocumentType = 10,
+    DocumentFragment = 11,
+};
+
+// Why a load failed: code, reason, 1-based line and position in that line.
+struct DomParseError {
+    int errorCode = 0;
+    QString reason;
+    int line = 0;
+    int linepos = 0;
+};
+
+class DomNode {
+public:
+    DomNode() = default;
+
+    bool isNull() const;
+    explicit operator bool() const { return !isNull(); }
+    bool operator==(const DomNode& other) const;
+
+    QString nodeName() const;
+    DomNodeType nodeType() const;
+    // Value of an attribute, text, CDATA or comment node; empty for elements.
+    QString nodeValue() const;
+    void setNodeValue(const QString& value);
+    // All descendant text joined, in document order.
+    QString text() const;
+    // Replaces the children by one text node (the value for an attribute).
+    void setText(const QString& value);
+    // The node serialized as UTF-8 markup: attributes in double quotes, markup
+    // escaped, empty elements as <br/>, no indentation.
+    QString xml() const;
+
+    DomNodeList childNodes() const;
+    DomAttributes attributes() const;
+    DomNode parentNode() const;
+    DomNode firstChild() const;
+    DomNode nextSibling() const;
+    DomDocument ownerDocument() const;
+    bool hasChildNodes() const;
+
+    // Moves or appends newChild as the last child; returns it.
+    DomNode appendChild(const DomNode& newChild);
+    // Removes a child of this node; returns it (detached) or a null node.
+    DomNode removeChild(const DomNode& child);
+
+    // Element attributes: add or replace; read (empty when absent).
+    void setAttribute(const QString& name, const QString& value);
+    QString getAttribute(const QString& name) const;
+
+    // Pattern queries (the XSL-pattern forms, see DomPattern.h), relative to this node.
+    DomNodeList selectNodes(const QString& pattern) const;
+    DomNode selectSingleNode(const QString& pattern) const;
+    // The same with named values bound safely: $name in the pattern stands for
+    // the string values[name]; never paste user text into a pattern.
+    DomNodeList selectNodes(const QString& pattern, const std::vector<std::pair<QString, QString>>& vars) const;
+    DomNode selectSingleNode(const QString& pattern, const std::vector<std::pair<QString, QString>>& vars) const;
+
+private:
+    friend class DomDocument;
+    friend class DomNodeList;
+    friend class DomAttributes;
+    friend struct DomAccess;
+    std::shared_ptr<DomDocumentData> m_doc;
+    void* m_node = nullptr; // pugi::xml_node_struct*
+    void* m_attr = nullptr; // pugi::xml_attribute_struct*, set for attribute nodes
+};
+
+class DomNodeList {
+public:
+    DomNodeList() = default;
+    explicit DomNodeList(std::vector<DomNode> nodes) : m_nodes(std::move(nodes)) {}
+
+    int length() const { return static_cast<int>(m_nodes.size()); }
+    // Node i (0-based); a null node outside the list.
+    DomNode item(int i) const;
+    // Cursor reading: each call returns the next node, then null nodes.
+    DomNode nextNode();
+    void reset() { m_cursor = 0; }
+
+    auto begin() const { return m_nodes.begin(); }
+    auto end() const { return m_nodes.end(); }
+
+private:
+    std::vector<DomNode> m_nodes;
+    size_t m_cursor = 0;
+};
+
+class DomAttributes {
+public:
+    DomAttributes() = default;
+    explicit DomAttributes(DomNode element) : m_element(std::move(element)) {}
+
+    int length() const;
+    DomNode item(int i) const;
+    // The attribute node of that name, or a null node.
+    DomNode getNamedItem(const QString& name) const;
+    // Adds an attribute node (made with createAttribute) or replaces its value.
+    void setNamedItem(const DomNode& attribute);
+
+private:
+    DomNode m_element;
+};
+
+class DomDocument {
+public:
+    // An empty document.
+    DomDocument();
+
+    // Loads a file synchronously; false with parseError() set on failure.
+    bool load(const QString& path);
+    // Loads markup held in memory; false with parseError() set on failure.
+    bool loadXML(const QByteArray& bytes);
+    bool loadXML(const QString& markup);
+    const DomParseError& parseError() const;
+
+    // The root element, or a null node.
+    DomNode documentElement() const;
+    // The document node itself.
+    DomNode asNode() const;
+    DomNode createElement(const QString& name);
+    // A free attribute node for DomAttributes::setNamedItem.
+    DomNode createAttribute(const QString& name);
+    DomNode createTextNode(const QString& text);
+
+    // All elements of that name in document order; a pattern such as
+    // "bookmark[@id='0']/*" is taken as a query anywhere in the document.
+    DomNodeList getElementsByTagName(const QString& nameOrPattern) const;
+
+    DomNodeList selectNodes(const QString& pattern) const { return asNode().selectNodes(pattern); }
+    DomNode selectSingleNode(const QString& pattern) const { return asNode().selectSingleNode(pattern); }
+
+    // The whole document serialized (see DomNode::xml).
+    QString xml() const;
+
+    // The underlying document, for code that needs the full library.
+    pugi::xml_document& native();
+    const pugi::xml_document& native() const;
+
+    bool sameDocument(const DomDocument& other) const { return m_data == other.m_data; }
+
+private:
+    friend class DomNode;
+    friend struct DomAccess;
+    explicit DomDocument(std::shared_ptr<DomDocumentData> data) : m_data(std::move(data)) {}
+    std::shared_ptr<DomDocumentData> m_data;
+};

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs everything Quillbook needs to build, run and test on Debian 12 (run as root).
+set -euo pipefail
+export DEBIAN_FRONTEND=noninteractive
+packages=(
+  build-essential cmake ninja-build ccache pkg-config clang libclang-rt-14-dev
+  qt6-base-dev qt6-multimedia-dev gstreamer1.0-plugins-good
+  libpugixml-dev libzip-dev libsodium-dev googletest libgtest-dev libbenchmark-dev
+  xvfb xauth xdotool imagemagick fonts-dejavu-core dbus-x11 at-spi2-core python3-pyatspi python3-gi
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  apt-get update -q
+  apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
