@@ -15,6 +15,7 @@ class xml_document;
 }
 
 struct DomDocumentData;
+struct DomTree;
 class DomDocument;
 class DomNodeList;
 class DomAttributes;
@@ -34,7 +35,11 @@ enum class DomNodeType {
 };
 
 // Why a load failed: code, reason, 1-based line and position in that line.
+// The code is the XML parser's status number (1 file not found, 2 read
+// error, 3 out of memory, 4 and up malformed markup) or EncodingErrorCode.
 struct DomParseError {
+    static constexpr int EncodingErrorCode = 100; // declared encoding not supported
+
     int errorCode = 0;
     QString reason;
     int line = 0;
@@ -93,7 +98,8 @@ private:
     friend class DomAttributes;
     friend struct DomAccess;
     std::shared_ptr<DomDocumentData> m_doc;
-    void* m_node = nullptr; // pugi::xml_node_struct*
+    std::shared_ptr<DomTree> m_tree; // the storage m_node lives in (a reload makes a new one)
+    void* m_node = nullptr; // pugi::xml_node_struct*; the element for attribute nodes
     void* m_attr = nullptr; // pugi::xml_attribute_struct*, set for attribute nodes
 };
 
@@ -164,7 +170,9 @@ public:
     // The whole document serialized (see DomNode::xml).
     QString xml() const;
 
-    // The underlying document, for code that needs the full library.
+    // The underlying document, for code that needs the full library. Nodes not
+    // in the tree (created, removed) sit under a hidden "#free" element that is
+    // a child of its document node.
     pugi::xml_document& native();
     const pugi::xml_document& native() const;
 

@@ -1,0 +1,425 @@
+// Loading: encoding detection, conversion to UTF-8, parsing, error positions.
+
+#include "package/dom/DomInternal.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cstring>
+#include <string_view>
+
+namespace {
+
+// Whitespace-only text is kept as parsed (pugixml would drop it) so the blank
+// between two inline elements of an article survives; TidyIndentation then
+// takes out the line-break indentation of pretty-printed files. Comments,
+// processing instructions and the DOCTYPE are not kept. Named entities other
+// than the five predefined ones stay in the text as written ("&eacute;").
+constexpr unsigned ParseOptions = pugi::parse_default | pugi::parse_ws_pcdata;
+
+enum class Encoding { Utf8, Latin1, Windows1252, Utf16LE, Utf16BE, Utf32LE, Utf32BE, Unsupported };
+
+struct Detected {
+    Encoding encoding = Encoding::Utf8;
+    size_t skip = 0;       // byte order mark length
+    std::string declared;  // the declaration's encoding name, as written
+    size_t declaredAt = 0; // its byte offset
+};
+
+bool StartsWith(const unsigned char* b, size_t n, std::initializer_list<unsigned char> prefix)
+{
+    return n >= prefix.size() && std::equal(prefix.begin(), prefix.end(), b);
+}
+
+bool IsXmlSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// The encoding pseudo-attribute of an XML declaration at the start of the buffer.
+void ReadDeclaredEncoding(const char* b, size_t n, Detected& d)
+{
+    const std::string_view all(b, std::min<size_t>(n, 1024));
+    if (all.size() < 6 || all.substr(0, 5) != "<?xml" || !IsXmlSpace(all[5]))
+        return;
+    const std::string_view decl = all.substr(0, all.find("?>"));
+    size_t i = decl.find("encoding");
+    if (i == std::string_view::npos)
+        return;
+    i += 8;
+    while (i < decl.size() && IsXmlSpace(decl[i]))
+        ++i;
+    if (i >= decl.size() || decl[i] != '=')
+        return;
+    ++i;
+    while (i < decl.size() && IsXmlSpace(decl[i]))
+        ++i;
+    if (i >= decl.size() || (decl[i] != '"' && decl[i] != '\''))
+        return;
+    const size_t end = decl.find(decl[i], i + 1);
+    if (end == std::string_view::npos)
+        return;
+    d.declared = std::string(decl.substr(i + 1, end - i - 1));
+    d.declaredAt = i + 1;
+}
+
+Encoding EncodingByName(std::string name)
+{
+    for (char& c : name)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    static const std::array<std::pair<std::string_view, Encoding>, 26> names{{
+        {"utf-8", Encoding::Utf8},
+        {"utf8", Encoding::Utf8},
+        // ASCII is a subset of UTF-8.
+        {"us-ascii", Encoding::Utf8},
+        {"ascii", Encoding::Utf8},
+        {"iso646-us", Encoding::Utf8},
+        {"ansi_x3.4-1968", Encoding::Utf8},
+        // A UTF-16 label on a buffer whose declaration reads as single bytes is
+        // wrong; such files come from string serializers and are UTF-8.
+        {"utf-16", Encoding::Utf8},
+        {"ucs-2", Encoding::Utf8},
+        {"iso-8859-1", Encoding::Latin1},
+        {"iso8859-1", Encoding::Latin1},
+        {"iso_8859-1", Encoding::Latin1},
+        {"iso_8859-1:1987", Encoding::Latin1},
+        {"iso88591", Encoding::Latin1},
+        {"8859-1", Encoding::Latin1},
+        {"latin1", Encoding::Latin1},
+        {"latin-1", Encoding::Latin1},
+        {"l1", Encoding::Latin1},
+        {"iso-ir-100", Encoding::Latin1},
+        {"ibm819", Encoding::Latin1},
+        {"cp819", Encoding::Latin1},
+        {"csisolatin1", Encoding::Latin1},
+        {"windows-1252", Encoding::Windows1252},
+        {"cp1252", Encoding::Windows1252},
+        {"cp-1252", Encoding::Windows1252},
+        {"x-cp1252", Encoding::Windows1252},
+        {"win-1252", Encoding::Windows1252},
+    }};
+    for (const auto& [label, encoding] : names)
+        if (label == name)
+            return encoding;
+    return Encoding::Unsupported;
+}
+
+Detected Detect(const char* bytes, size_t n, bool ignoreDeclaration)
+{
+    const auto* b = reinterpret_cast<const unsigned char*>(bytes);
+    Detected d;
+    if (StartsWith(b, n, {0xEF, 0xBB, 0xBF}))
+        d.skip = 3;
+    else if (StartsWith(b, n, {0xFF, 0xFE, 0x00, 0x00}))
+        d = {Encoding::Utf32LE, 4, {}, 0};
+    else if (StartsWith(b, n, {0x00, 0x00, 0xFE, 0xFF}))
+        d = {Encoding::Utf32BE, 4, {}, 0};
+    else if (StartsWith(b, n, {0xFF, 0xFE}))
+        d = {Encoding::Utf16LE, 2, {}, 0};
+    else if (StartsWith(b, n, {0xFE, 0xFF}))
+        d = {Encoding::Utf16BE, 2, {}, 0};
+    else if (StartsWith(b, n, {'<', 0x00, '?', 0x00}))
+        d.encoding = Encoding::Utf16LE;
+    else if (StartsWith(b, n, {0x00, '<', 0x00, '?'}))
+        d.encoding = Encoding::Utf16BE;
+    else if (!ignoreDeclaration) {
+        ReadDeclaredEncoding(bytes, n, d);
+        if (!d.declared.empty())
+            d.encoding = EncodingByName(d.declared);
+    }
+    return d;
+}
+
+// ---- single-byte encodings to UTF-8
+
+struct Utf8Char {
+    unsigned char length;
+    char bytes[3];
+};
+using ByteTable = std::array<Utf8Char, 256>;
+
+// Windows-1252 at 0x80..0x9F; its five unassigned bytes keep their C1 control
+// code, as the system conversion does.
+constexpr std::array<char16_t, 32> Windows1252High{
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+ByteTable MakeTable(bool windows1252)
+{
+    ByteTable table{};
+    for (unsigned b = 0; b < 256; ++b) {
+        const char16_t cp = (windows1252 && b >= 0x80 && b < 0xA0) ? Windows1252High[b - 0x80] : char16_t(b);
+        Utf8Char& u = table[b];
+        if (cp < 0x80) {
+            u = {1, {char(cp), 0, 0}};
+        } else if (cp < 0x800) {
+            u = {2, {char(0xC0 | (cp >> 6)), char(0x80 | (cp & 0x3F)), 0}};
+        } else {
+            u = {3, {char(0xE0 | (cp >> 12)), char(0x80 | ((cp >> 6) & 0x3F)), char(0x80 | (cp & 0x3F))}};
+        }
+    }
+    return table;
+}
+
+const ByteTable& TableFor(Encoding e)
+{
+    static const ByteTable latin1 = MakeTable(false);
+    static const ByteTable windows1252 = MakeTable(true);
+    return e == Encoding::Windows1252 ? windows1252 : latin1;
+}
+
+size_t ConvertedSize(const unsigned char* in, size_t n, const ByteTable& table)
+{
+    size_t size = n;
+    for (size_t i = 0; i < n; ++i)
+        size += table[in[i]].length - 1u;
+    return size;
+}
+
+void Convert(const unsigned char* in, size_t n, const ByteTable& table, char* out)
+{
+    for (size_t i = 0; i < n; ++i) {
+        const unsigned char b = in[i];
+        if (b < 0x80) {
+            *out++ = char(b);
+        } else {
+            const Utf8Char& u = table[b];
+            std::memcpy(out, u.bytes, u.length);
+            out += u.length;
+        }
+    }
+}
+
+// ---- errors
+
+// 1-based line and column (in characters) of a byte offset in UTF-8 text.
+void Locate(const char* text, size_t size, ptrdiff_t offset, DomParseError& error)
+{
+    const size_t end = std::min(size, static_cast<size_t>(std::max<ptrdiff_t>(offset, 0)));
+    int line = 1;
+    size_t lineStart = 0;
+    for (size_t i = 0; i < end; ++i) {
+        if (text[i] == '\n' || (text[i] == '\r' && (i + 1 >= size || text[i + 1] != '\n'))) {
+            ++line;
+            lineStart = i + 1;
+        }
+    }
+    int column = 1;
+    for (size_t i = lineStart; i < end; ++i)
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80)
+            ++column;
+    error.line = line;
+    error.linepos = column;
+}
+
+void SetFailure(DomParseError& error, const pugi::xml_parse_result& result, const char* text, size_t size)
+{
+    error.errorCode = static_cast<int>(result.status);
+    error.reason = QString::fromUtf8(result.description());
+    Locate(text, size, result.offset, error);
+}
+
+// ---- indentation
+
+// Whitespace-only text holding a line break is indentation of a
+// pretty-printed file (the program's own files are indented with tabs) when
+// its parent holds no other text: it goes. Blanks without a line break, and
+// any whitespace in mixed content, stay.
+void TidyChildren(pugi::xml_node parent)
+{
+    bool hasBreakOnlyText = false;
+    for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling()) {
+        if (c.type() == pugi::node_cdata)
+            return;
+        if (c.type() != pugi::node_pcdata)
+            continue;
+        bool lineBreak = false;
+        for (const char* p = c.value(); *p; ++p) {
+            if (*p == '\n' || *p == '\r')
+                lineBreak = true;
+            else if (*p != ' ' && *p != '\t')
+                return; // real text: mixed content keeps its whitespace
+        }
+        hasBreakOnlyText = hasBreakOnlyText || lineBreak;
+    }
+    if (!hasBreakOnlyText)
+        return;
+    for (pugi::xml_node c = parent.first_child(); c;) {
+        const pugi::xml_node next = c.next_sibling();
+        if (c.type() == pugi::node_pcdata && std::strpbrk(c.value(), "\r\n"))
+            parent.remove_child(c);
+        c = next;
+    }
+}
+
+void TidyIndentation(pugi::xml_node root)
+{
+    pugi::xml_node cur = root;
+    while (cur) {
+        if (cur.type() == pugi::node_element || cur.type() == pugi::node_document)
+            TidyChildren(cur);
+        if (cur.first_child()) {
+            cur = cur.first_child();
+            continue;
+        }
+        while (cur && cur != root && !cur.next_sibling())
+            cur = cur.parent();
+        if (!cur || cur == root)
+            break;
+        cur = cur.next_sibling();
+    }
+}
+
+bool ParseUtf8(DomTree& tree, const char* text, size_t size, DomParseError& error)
+{
+    const pugi::xml_parse_result result = tree.doc.load_buffer(text, size, ParseOptions, pugi::encoding_utf8);
+    if (!result) {
+        SetFailure(error, result, text, size);
+        return false;
+    }
+    return true;
+}
+
+// Latin-1 and Windows-1252 are converted here in one pass into a buffer the
+// parser then owns and parses in place: much faster than the parser's own
+// Latin-1 path on large documents.
+bool ParseSingleByte(DomTree& tree, const char* bytes, size_t n, Encoding encoding, DomParseError& error)
+{
+    const auto* in = reinterpret_cast<const unsigned char*>(bytes);
+    const ByteTable& table = TableFor(encoding);
+    const size_t size = ConvertedSize(in, n, table);
+    if (size == 0)
+        return ParseUtf8(tree, "", 0, error);
+    auto* buffer = static_cast<char*>(pugi::get_memory_allocation_function()(size));
+    if (!buffer) {
+        error = {pugi::status_out_of_memory, QStringLiteral("Out of memory"), 1, 1};
+        return false;
+    }
+    Convert(in, n, table, buffer);
+    const pugi::xml_parse_result result =
+        tree.doc.load_buffer_inplace_own(buffer, size, ParseOptions, pugi::encoding_utf8);
+    if (!result) {
+        // The parser changed its buffer; locate the error in a fresh copy.
+        std::string text(size, '\0');
+        Convert(in, n, table, text.data());
+        SetFailure(error, result, text.data(), text.size());
+        return false;
+    }
+    return true;
+}
+
+bool ParseWide(DomTree& tree, const char* bytes, size_t n, Encoding encoding, DomParseError& error)
+{
+    QStringDecoder::Encoding qt = QStringDecoder::Utf16LE;
+    switch (encoding) {
+    case Encoding::Utf16BE: qt = QStringDecoder::Utf16BE; break;
+    case Encoding::Utf32LE: qt = QStringDecoder::Utf32LE; break;
+    case Encoding::Utf32BE: qt = QStringDecoder::Utf32BE; break;
+    default: break;
+    }
+    QStringDecoder decoder(qt, QStringDecoder::Flag::Stateless);
+    const QByteArray utf8 = QString(decoder.decode(QByteArrayView(bytes, static_cast<qsizetype>(n)))).toUtf8();
+    return ParseUtf8(tree, utf8.constData(), static_cast<size_t>(utf8.size()), error);
+}
+
+bool ParseAny(DomTree& tree, const char* bytes, size_t size, bool ignoreDeclaration, DomParseError& error)
+{
+    const Detected d = Detect(bytes, size, ignoreDeclaration);
+    const char* body = bytes + d.skip;
+    const size_t length = size - d.skip;
+    switch (d.encoding) {
+    case Encoding::Unsupported:
+        error.errorCode = DomParseError::EncodingErrorCode;
+        error.reason = QStringLiteral("Unsupported encoding: %1").arg(QString::fromLatin1(d.declared));
+        Locate(bytes, size, static_cast<ptrdiff_t>(d.declaredAt), error);
+        return false;
+    case Encoding::Utf8: return ParseUtf8(tree, body, length, error);
+    case Encoding::Latin1:
+    case Encoding::Windows1252: return ParseSingleByte(tree, body, length, d.encoding, error);
+    default: return ParseWide(tree, body, length, d.encoding, error);
+    }
+}
+
+} // namespace
+
+bool DomParseInto(DomTree& tree, const char* bytes, size_t size, bool ignoreDeclaration, DomParseError& error)
+{
+    error = {};
+    bool ok = false;
+    try {
+        ok = ParseAny(tree, bytes, size, ignoreDeclaration, error);
+    } catch (const std::bad_alloc&) {
+        error = {pugi::status_out_of_memory, QStringLiteral("Out of memory"), 1, 1};
+    }
+    if (ok)
+        TidyIndentation(tree.doc);
+    return ok;
+}
+
+namespace {
+
+// A failed load leaves the document empty.
+bool Finish(DomDocumentData& data, std::shared_ptr<DomTree> tree, bool ok)
+{
+    data.tree = ok ? std::move(tree) : std::make_shared<DomTree>();
+    return ok;
+}
+
+bool Fail(DomDocumentData& data, int code, const QString& reason)
+{
+    data.error = {code, reason, 0, 0};
+    return Finish(data, nullptr, false);
+}
+
+} // namespace
+
+bool DomDocument::load(const QString& path)
+{
+    DomDocumentData& data = *m_data;
+    const QFileInfo info(path);
+    if (!info.exists() || !info.isFile())
+        return Fail(data, pugi::status_file_not_found, QStringLiteral("File was not found: %1").arg(path));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return Fail(data, pugi::status_io_error,
+                    QStringLiteral("Error reading from file %1: %2").arg(path, file.errorString()));
+    auto tree = std::make_shared<DomTree>();
+    // Parsing straight from a mapping of the file saves a copy of a large
+    // document; the files read here are the program's own or unpacked into
+    // its working folder, so nothing truncates them under us.
+    const qint64 size = file.size();
+    if (uchar* view = size > 0 ? file.map(0, size) : nullptr) {
+        const bool ok = DomParseInto(*tree, reinterpret_cast<const char*>(view), static_cast<size_t>(size), false,
+                                     data.error);
+        file.unmap(view);
+        return Finish(data, std::move(tree), ok);
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return Fail(data, pugi::status_io_error,
+                    QStringLiteral("Error reading from file %1: %2").arg(path, file.errorString()));
+    const bool ok = DomParseInto(*tree, bytes.constData(), static_cast<size_t>(bytes.size()), false, data.error);
+    return Finish(data, std::move(tree), ok);
+}
+
+bool DomDocument::loadXML(const QByteArray& bytes)
+{
+    auto tree = std::make_shared<DomTree>();
+    const bool ok = DomParseInto(*tree, bytes.constData(), static_cast<size_t>(bytes.size()), false, m_data->error);
+    return Finish(*m_data, std::move(tree), ok);
+}
+
+bool DomDocument::loadXML(const QString& markup)
+{
+    // Already decoded: whatever encoding the declaration names no longer applies.
+    const QByteArray utf8 = markup.toUtf8();
+    auto tree = std::make_shared<DomTree>();
+    const bool ok = DomParseInto(*tree, utf8.constData(), static_cast<size_t>(utf8.size()), true, m_data->error);
+    return Finish(*m_data, std::move(tree), ok);
+}

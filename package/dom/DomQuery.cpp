@@ -1,0 +1,173 @@
+// Pattern queries and getElementsByTagName.
+
+#include "package/dom/DomInternal.h"
+#include "package/dom/DomPattern.h"
+
+#include <QStringList>
+
+DomQueryCache::Entry& DomQueryCache::get(const std::string& xpath, const std::vector<std::string>& varNames)
+{
+    std::string key = xpath;
+    for (const std::string& name : varNames) {
+        key += '\x1f';
+        key += name;
+    }
+    if (const auto found = m_entries.find(key); found != m_entries.end()) {
+        m_lru.splice(m_lru.begin(), m_lru, found->second);
+        return *found->second->second;
+    }
+    auto entry = std::make_unique<Entry>();
+    for (const std::string& name : varNames)
+        entry->vars.add(name.c_str(), pugi::xpath_type_string);
+    try {
+        auto query = std::make_unique<pugi::xpath_query>(xpath.c_str(), &entry->vars);
+        if (query->return_type() == pugi::xpath_type_node_set)
+            entry->query = std::move(query);
+    } catch (const std::exception&) {
+        // Not a valid pattern: the entry stays empty, so it fails fast next time.
+    }
+    m_lru.emplace_front(key, std::move(entry));
+    m_entries[key] = m_lru.begin();
+    if (m_lru.size() > Capacity) {
+        m_entries.erase(m_lru.back().first);
+        m_lru.pop_back();
+    }
+    return *m_lru.front().second;
+}
+
+namespace {
+
+DomNode ToDom(const DomNode& context, const pugi::xpath_node& found)
+{
+    const auto& data = DomAccess::data(context);
+    const auto& tree = DomAccess::tree(context);
+    if (found.attribute())
+        return DomAccess::make(data, tree, found.parent(), found.attribute());
+    return DomAccess::make(data, tree, found.node());
+}
+
+pugi::xml_node Owner(const pugi::xpath_node& found)
+{
+    return found.attribute() ? found.parent() : found.node();
+}
+
+} // namespace
+
+std::vector<DomNode> DomRunQuery(const DomNode& context, const QString& pattern,
+                                 const std::vector<std::pair<QString, QString>>& vars, bool firstOnly)
+{
+    if (context.isNull() || pattern.trimmed().isEmpty())
+        return {};
+    DomDocumentData& data = *DomAccess::data(context);
+    const DomTree& tree = *DomAccess::tree(context);
+
+    std::vector<std::string> names;
+    names.reserve(vars.size());
+    for (const auto& var : vars)
+        names.push_back(var.first.toStdString());
+    DomQueryCache::Entry& entry = data.queries.get(TranslateXslPattern(pattern).toStdString(), names);
+    if (!entry.query)
+        return {};
+    for (size_t i = 0; i < vars.size(); ++i)
+        entry.vars.set(names[i].c_str(), vars[i].second.toStdString().c_str());
+
+    const pugi::xml_node node = DomAccess::node(context);
+    const pugi::xml_attribute attr = DomAccess::attr(context);
+    const pugi::xpath_node start = attr ? pugi::xpath_node(attr, node) : pugi::xpath_node(node);
+    // Free nodes are reachable through "//" and "/*" from anywhere in the
+    // tree; they are left out unless the query starts among them. Positional
+    // tests over the whole document ("(//x)[last()]") may still count them.
+    const bool skipFree = tree.holder && !tree.isFree(node);
+
+    std::vector<DomNode> result;
+    try {
+        if (firstOnly && !skipFree) {
+            if (const pugi::xpath_node found = entry.query->evaluate_node(start))
+                result.push_back(ToDom(context, found));
+            return result;
+        }
+        pugi::xpath_node_set found = entry.query->evaluate_node_set(start);
+        found.sort(); // unions come back unordered
+        result.reserve(firstOnly ? 1 : found.size());
+        for (const pugi::xpath_node& n : found) {
+            if (skipFree && tree.isFree(Owner(n)))
+                continue;
+            result.push_back(ToDom(context, n));
+            if (firstOnly)
+                break;
+        }
+    } catch (const std::exception&) {
+        return {};
+    }
+    return result;
+}
+
+bool DomIsPattern(const QString& nameOrPattern)
+{
+    for (const QChar c : nameOrPattern)
+        if (c == QLatin1Char('[') || c == QLatin1Char('/') || c == QLatin1Char('@') || c == QLatin1Char('|'))
+            return true;
+    return false;
+}
+
+QString DomAnywherePattern(const QString& pattern)
+{
+    QStringList branches;
+    QString branch;
+    QChar quote;
+    int depth = 0;
+    const auto flush = [&] {
+        const QString b = branch.trimmed();
+        if (!b.isEmpty())
+            branches << (b.startsWith(QLatin1Char('/')) ? b : QStringLiteral("//") + b);
+        branch.clear();
+    };
+    for (const QChar c : pattern) {
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();
+        } else if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            quote = c;
+        } else if (c == QLatin1Char('[') || c == QLatin1Char('(')) {
+            ++depth;
+        } else if (c == QLatin1Char(']') || c == QLatin1Char(')')) {
+            --depth;
+        } else if (c == QLatin1Char('|') && depth == 0) {
+            flush();
+            continue;
+        }
+        branch += c;
+    }
+    flush();
+    return branches.join(QStringLiteral(" | "));
+}
+
+DomNodeList DomDocument::getElementsByTagName(const QString& nameOrPattern) const
+{
+    if (nameOrPattern.isEmpty())
+        return {};
+    if (DomIsPattern(nameOrPattern))
+        return DomNodeList(DomRunQuery(asNode(), DomAnywherePattern(nameOrPattern), {}, false));
+
+    const DomTree& tree = *m_data->tree;
+    const bool all = nameOrPattern == QLatin1String("*");
+    const std::string name = nameOrPattern.toStdString();
+    std::vector<DomNode> found;
+    const pugi::xml_node top = tree.doc;
+    pugi::xml_node cur = top.first_child();
+    while (cur) {
+        const bool element = cur.type() == pugi::node_element && !tree.isHolder(cur);
+        if (element && (all || name == cur.name()))
+            found.push_back(DomAccess::make(m_data, m_data->tree, cur));
+        if (element && cur.first_child()) {
+            cur = cur.first_child();
+            continue;
+        }
+        while (cur != top && !cur.next_sibling())
+            cur = cur.parent();
+        if (cur == top)
+            break;
+        cur = cur.next_sibling();
+    }
+    return DomNodeList(std::move(found));
+}
