@@ -1,1 +1,506 @@
-// (being written)
+#include "render/TextViewer.h"
+
+#include "app/core/ErrorConvention.h"
+
+#include <QTextBlock>
+#include <QTextBlockFormat>
+#include <QTextDocument>
+#include <algorithm>
+#include <ranges>
+
+namespace {
+
+constexpr int MaxColor = 0xFFFFFF;
+// Indents are in twips, the unit the old view used: 1440 to the inch, so 15 to
+// a pixel at 96 dpi, which is what a QTextDocument lays out in.
+constexpr double TwipsPerPixel = 15.0;
+// The largest font size the old view accepted.
+constexpr double MaxFontPoints = 1638.0;
+
+void Require(bool ok, const char* what)
+{
+    if (!ok)
+        RaiseError(ErrNo::InvalidCall, QString::fromLatin1(what), QStringLiteral("TextViewer"));
+}
+
+// The document's raw text writes a paragraph separator as U+2029; the view shows CR LF.
+QString ViewText(QString raw)
+{
+    return raw.replace(QChar::ParagraphSeparator, QLatin1String("\r\n"));
+}
+
+bool IsWordCodePoint(char32_t c)
+{
+    return QChar::isLetterOrNumber(c) || QChar::isMark(c);
+}
+
+char32_t CodePointEndingAt(const QString& s, qsizetype end)
+{
+    const QChar low = s.at(end - 1);
+    if (low.isLowSurrogate() && end >= 2 && s.at(end - 2).isHighSurrogate())
+        return QChar::surrogateToUcs4(s.at(end - 2), low);
+    return low.unicode();
+}
+
+char32_t CodePointStartingAt(const QString& s, qsizetype at)
+{
+    const QChar high = s.at(at);
+    if (high.isHighSurrogate() && at + 1 < s.size() && s.at(at + 1).isLowSurrogate())
+        return QChar::surrogateToUcs4(high, s.at(at + 1));
+    return high.unicode();
+}
+
+bool IsWholeWord(const QString& s, qsizetype at, qsizetype length)
+{
+    if (at > 0 && IsWordCodePoint(CodePointEndingAt(s, at)))
+        return false;
+    const qsizetype end = at + length;
+    return end >= s.size() || !IsWordCodePoint(CodePointStartingAt(s, end));
+}
+
+// Marks the viewer's own edits, which keep the maps up to date themselves.
+class OwnEdit {
+public:
+    explicit OwnEdit(bool& flag) : m_flag(flag) { m_flag = true; }
+    ~OwnEdit() { m_flag = false; }
+    OwnEdit(const OwnEdit&) = delete;
+    OwnEdit& operator=(const OwnEdit&) = delete;
+
+private:
+    bool& m_flag;
+};
+
+} // namespace
+
+TextViewer::TextViewer(QObject* parent) : QObject(parent), m_doc(new QTextDocument(this)), m_cursor(m_doc)
+{
+    // Thousands of small insertions build each text; an undo history would only cost memory.
+    m_doc->setUndoRedoEnabled(false);
+    // Anything that edits the document behind the viewer's back makes the maps stale.
+    // (contentsChange would say where, but comes only once a layout exists.)
+    connect(m_doc, &QTextDocument::contentsChanged, this, [this] {
+        if (!m_inOwnEdit)
+            invalidateMaps();
+    });
+}
+
+TextViewer::~TextViewer()
+{
+    if (m_host)
+        m_host->releaseViewer();
+}
+
+void TextViewer::attachHost(TextCaretHost* host)
+{
+    if (m_host == host)
+        return;
+    if (m_host)
+        detachHost(m_host);
+    m_host = host;
+    if (!m_host)
+        return;
+    m_hostHasCaret = false;
+    m_host->applyBackColor(ToQColor(m_backColor));
+    m_host->setViewVisible(m_visible);
+    syncCaret();
+}
+
+void TextViewer::detachHost(TextCaretHost* host)
+{
+    if (!host || host != m_host)
+        return;
+    if (m_hostHasCaret)
+        m_cursor = m_host->caret();
+    m_hostHasCaret = false;
+    m_host = nullptr;
+}
+
+void TextViewer::hostVisibilityChanged()
+{
+    syncCaret();
+}
+
+// The caret lives in the view while the reader can move it there, and here
+// otherwise. Switching only at show and hide keeps a text build, which runs
+// with the view hidden, free of per-insertion layout and scrolling.
+void TextViewer::syncCaret() const
+{
+    if (!m_host)
+        return;
+    const bool shown = m_host->isViewShown();
+    if (shown && !m_hostHasCaret) {
+        m_hostHasCaret = true;
+        m_host->setCaret(m_cursor);
+        if (m_scrollPending) {
+            m_scrollPending = false;
+            m_host->ensureCaretVisible();
+        }
+    } else if (!shown && m_hostHasCaret) {
+        m_cursor = m_host->caret();
+        m_hostHasCaret = false;
+    }
+}
+
+QTextCursor TextViewer::caret() const
+{
+    syncCaret();
+    return m_hostHasCaret ? m_host->caret() : m_cursor;
+}
+
+void TextViewer::putCaret(const QTextCursor& cursor)
+{
+    m_cursor = cursor;
+    syncCaret();
+    if (m_hostHasCaret)
+        m_host->setCaret(cursor);
+}
+
+void TextViewer::requestScroll()
+{
+    if (m_hostHasCaret)
+        m_host->ensureCaretVisible();
+    else
+        m_scrollPending = true;
+}
+
+// Like the old view, a caret that has moved takes the formatting of the text
+// where it now stands; formatting set at the caret lasts until it moves.
+const QTextCharFormat& TextViewer::insertionFormat(const QTextCursor& caret) const
+{
+    if (caret.anchor() != m_formatAnchor || caret.position() != m_formatPos) {
+        m_charFormat = formatOfText(caret);
+        m_formatAnchor = caret.anchor();
+        m_formatPos = caret.position();
+    }
+    return m_charFormat;
+}
+
+// Formatting of the first selected character, or of the character before a bare caret.
+QTextCharFormat TextViewer::formatOfText(const QTextCursor& caret) const
+{
+    QTextCursor probe(m_doc);
+    probe.setPosition(caret.hasSelection() ? caret.selectionStart() + 1 : caret.position());
+    return probe.charFormat();
+}
+
+void TextViewer::applyCharFormat(const QTextCharFormat& change)
+{
+    QTextCursor c = caret();
+    insertionFormat(c);
+    m_charFormat.merge(change);
+    if (c.hasSelection()) {
+        const OwnEdit own(m_inOwnEdit);
+        c.mergeCharFormat(change);
+    }
+}
+
+void TextViewer::applyBlockFormat(const QTextBlockFormat& change)
+{
+    // Paragraph formatting always belongs to whole paragraphs: with a bare caret
+    // its own, which the paragraphs started from it inherit.
+    QTextCursor c = caret();
+    const OwnEdit own(m_inOwnEdit);
+    c.mergeBlockFormat(change);
+}
+
+void TextViewer::clearDocument()
+{
+    {
+        const OwnEdit own(m_inOwnEdit);
+        m_doc->clear();
+    }
+    m_breaks.clear();
+    m_breaksValid = true;
+    m_text.clear();
+    m_textValid = true;
+    m_charFormat = QTextCharFormat();
+    m_formatAnchor = 0;
+    m_formatPos = 0;
+}
+
+QString TextViewer::Text() const
+{
+    ensureText();
+    return m_text;
+}
+
+void TextViewer::setText(const QString& text)
+{
+    clearDocument();
+    QTextCursor c(m_doc);
+    if (!text.isEmpty()) {
+        {
+            const OwnEdit own(m_inOwnEdit);
+            c.insertText(text, QTextCharFormat());
+        }
+        appendToMaps(0);
+        c.setPosition(0);
+    }
+    putCaret(c);
+    requestScroll();
+}
+
+int TextViewer::SelStart() const
+{
+    return docToView(caret().selectionStart());
+}
+
+void TextViewer::setSelStart(int position)
+{
+    Require(position >= 0, "SelStart below 0");
+    QTextCursor c(m_doc);
+    c.setPosition(viewToDoc(std::min(position, viewLength())));
+    putCaret(c);
+    requestScroll();
+}
+
+int TextViewer::SelLength() const
+{
+    const QTextCursor c = caret();
+    return docToView(c.selectionEnd()) - docToView(c.selectionStart());
+}
+
+void TextViewer::setSelLength(int length)
+{
+    Require(length >= 0, "SelLength below 0");
+    const int start = caret().selectionStart();
+    const qint64 end = std::min<qint64>(qint64(docToView(start)) + length, viewLength());
+    QTextCursor c(m_doc);
+    c.setPosition(start);
+    c.setPosition(viewToDoc(int(end)), QTextCursor::KeepAnchor);
+    putCaret(c);
+}
+
+void TextViewer::setSelText(const QString& text)
+{
+    QTextCursor c = caret();
+    const QTextCharFormat format = insertionFormat(c);
+    if (text.isEmpty() && !c.hasSelection())
+        return;
+    const int oldEnd = docLength();
+    const bool appending = !c.hasSelection() && c.position() == oldEnd;
+    {
+        const OwnEdit own(m_inOwnEdit);
+        if (text.isEmpty())
+            c.removeSelectedText();
+        else
+            c.insertText(text, format);
+    }
+    if (appending)
+        appendToMaps(oldEnd);
+    else
+        invalidateMaps();
+    m_charFormat = format;
+    m_formatAnchor = m_formatPos = c.position();
+    putCaret(c);
+}
+
+void TextViewer::setSelFontName(const QString& name)
+{
+    // An empty name is no font; the formatting in force stays.
+    if (name.isEmpty())
+        return;
+    QTextCharFormat f;
+    f.setFontFamilies(QStringList{name});
+    applyCharFormat(f);
+}
+
+void TextViewer::setSelFontSize(double points)
+{
+    Require(points > 0 && points <= MaxFontPoints, "font size out of range");
+    QTextCharFormat f;
+    f.setFontPointSize(points);
+    applyCharFormat(f);
+}
+
+void TextViewer::setSelBold(bool on)
+{
+    QTextCharFormat f;
+    f.setFontWeight(on ? QFont::Bold : QFont::Normal);
+    applyCharFormat(f);
+}
+
+void TextViewer::setSelItalic(bool on)
+{
+    QTextCharFormat f;
+    f.setFontItalic(on);
+    applyCharFormat(f);
+}
+
+bool TextViewer::SelUnderline() const
+{
+    const QTextCursor c = caret();
+    return (c.hasSelection() ? formatOfText(c) : insertionFormat(c)).fontUnderline();
+}
+
+void TextViewer::setSelUnderline(bool on)
+{
+    QTextCharFormat f;
+    f.setFontUnderline(on);
+    applyCharFormat(f);
+}
+
+int TextViewer::SelColor() const
+{
+    const QTextCursor c = caret();
+    const QTextCharFormat f = c.hasSelection() ? formatOfText(c) : insertionFormat(c);
+    // Text never coloured is drawn in the default black.
+    return f.hasProperty(QTextFormat::ForegroundBrush) ? FromQColor(f.foreground().color()) : 0;
+}
+
+void TextViewer::setSelColor(int color)
+{
+    Require(color >= 0 && color <= MaxColor, "colour out of range");
+    QTextCharFormat f;
+    f.setForeground(ToQColor(color));
+    applyCharFormat(f);
+}
+
+void TextViewer::setSelAlignment(int alignment)
+{
+    static constexpr Qt::Alignment Alignments[] = {Qt::AlignLeft, Qt::AlignRight, Qt::AlignHCenter};
+    Require(alignment >= 0 && alignment <= 2, "alignment out of range");
+    QTextBlockFormat f;
+    f.setAlignment(Alignments[alignment]);
+    applyBlockFormat(f);
+}
+
+void TextViewer::setSelIndent(int twips)
+{
+    Require(twips >= 0, "indent below 0");
+    QTextBlockFormat f;
+    f.setLeftMargin(twips / TwipsPerPixel);
+    applyBlockFormat(f);
+}
+
+void TextViewer::setBackColor(int color)
+{
+    Require(color >= 0 && color <= MaxColor, "colour out of range");
+    m_backColor = color;
+    if (m_host)
+        m_host->applyBackColor(ToQColor(color));
+}
+
+int TextViewer::Find(const QString& text, int start, int end, int options)
+{
+    Require(start >= 0, "Find start below 0");
+    if (text.isEmpty())
+        return -1;
+    ensureText();
+    const qsizetype stop = (end < 0 || end > m_text.size()) ? m_text.size() : end;
+    const Qt::CaseSensitivity cs = (options & FindMatchCase) ? Qt::CaseSensitive : Qt::CaseInsensitive;
+    for (qsizetype at = m_text.indexOf(text, start, cs); at >= 0 && at + text.size() <= stop;
+         at = m_text.indexOf(text, at + 1, cs)) {
+        if ((options & FindWholeWord) && !IsWholeWord(m_text, at, text.size()))
+            continue;
+        QTextCursor c(m_doc);
+        c.setPosition(viewToDoc(int(at)));
+        c.setPosition(viewToDoc(int(at + text.size())), QTextCursor::KeepAnchor);
+        putCaret(c);
+        requestScroll();
+        return int(at);
+    }
+    return -1;
+}
+
+void TextViewer::setVisible(bool visible)
+{
+    m_visible = visible;
+    if (m_host)
+        m_host->setViewVisible(visible);
+    syncCaret();
+}
+
+void TextViewer::setFocus()
+{
+    if (m_host)
+        m_host->takeFocus();
+}
+
+QColor TextViewer::ToQColor(int color)
+{
+    return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
+}
+
+int TextViewer::FromQColor(const QColor& color)
+{
+    return color.red() | (color.green() << 8) | (color.blue() << 16);
+}
+
+// --- Position maps -------------------------------------------------------
+
+int TextViewer::docLength() const
+{
+    return m_doc->characterCount() - 1; // without the final separator every document has
+}
+
+int TextViewer::viewLength() const
+{
+    ensureBreaks();
+    return docLength() + int(m_breaks.size());
+}
+
+// Break i sits at document position m_breaks[i] and takes view positions
+// m_breaks[i] + i (CR) and m_breaks[i] + i + 1 (LF).
+int TextViewer::viewToDoc(int view) const
+{
+    ensureBreaks();
+    const auto indexes = std::views::iota(size_t{0}, m_breaks.size());
+    const size_t before = *std::ranges::partition_point(
+        indexes, [&](size_t i) { return m_breaks[i] + int(i) + 2 <= view; });
+    if (before < m_breaks.size() && view == m_breaks[before] + int(before) + 1)
+        return m_breaks[before]; // between CR and LF: the break itself
+    return view - int(before);
+}
+
+int TextViewer::docToView(int doc) const
+{
+    ensureBreaks();
+    return doc + int(std::ranges::lower_bound(m_breaks, doc) - m_breaks.begin());
+}
+
+void TextViewer::ensureBreaks() const
+{
+    if (m_breaksValid)
+        return;
+    m_breaks.clear();
+    m_breaks.reserve(size_t(m_doc->blockCount()));
+    for (QTextBlock b = m_doc->begin(); b.isValid(); b = b.next()) {
+        if (b.next().isValid())
+            m_breaks.push_back(b.position() + b.length() - 1);
+    }
+    m_breaksValid = true;
+    ++m_breakRebuilds;
+}
+
+void TextViewer::ensureText() const
+{
+    if (m_textValid)
+        return;
+    m_text = ViewText(m_doc->toRawText());
+    m_textValid = true;
+}
+
+void TextViewer::invalidateMaps()
+{
+    m_breaksValid = false;
+    m_textValid = false;
+    m_text.clear();
+}
+
+// Text was added at oldDocEnd, the former end of the document: only the
+// breaks and the text from there on are new.
+void TextViewer::appendToMaps(int oldDocEnd)
+{
+    if (m_breaksValid) {
+        QTextBlock b = m_doc->findBlock(oldDocEnd);
+        for (QTextBlock next = b.next(); next.isValid(); b = next, next = next.next())
+            m_breaks.push_back(b.position() + b.length() - 1);
+    }
+    if (m_textValid) {
+        QTextCursor added(m_doc);
+        added.setPosition(oldDocEnd);
+        added.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+        m_text += ViewText(added.selectedText());
+    }
+}

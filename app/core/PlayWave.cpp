@@ -1,1 +1,89 @@
-// (being written)
+#include "app/core/PlayWave.h"
+
+#include "app/core/ErrorConvention.h"
+
+#include <QAudioDevice>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QMediaDevices>
+#include <QSoundEffect>
+#include <QTimer>
+#include <QUrl>
+#include <QtEndian>
+
+int WaveDurationMs(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray head = f.read(12);
+    if (head.size() < 12 || !head.startsWith("RIFF") || head.mid(8, 4) != "WAVE")
+        return -1;
+    quint32 byteRate = 0;
+    // Walk the chunks: "fmt " gives the byte rate, "data" the sound's size.
+    for (int guard = 0; guard < 64; ++guard) {
+        const QByteArray chunk = f.read(8);
+        if (chunk.size() < 8)
+            return -1;
+        const quint32 size = qFromLittleEndian<quint32>(chunk.constData() + 4);
+        const qint64 padded = qint64(size) + (size & 1);
+        if (chunk.startsWith("data")) {
+            if (byteRate == 0)
+                return -1;
+            const quint64 dataSize = qMin<quint64>(size, static_cast<quint64>(f.size() - f.pos()));
+            return static_cast<int>(dataSize * 1000 / byteRate);
+        }
+        if (chunk.startsWith("fmt ")) {
+            if (size < 16 || size > 1024)
+                return -1;
+            const QByteArray fmt = f.read(size);
+            if (fmt.size() < 16)
+                return -1;
+            byteRate = qFromLittleEndian<quint32>(fmt.constData() + 8);
+            if (size & 1)
+                f.read(1);
+        } else if (!f.seek(f.pos() + padded)) {
+            return -1;
+        }
+    }
+    return -1;
+}
+
+void PlayWave(const QString& path)
+{
+    GuardedVoid("PlayWave", [&] {
+        SetStep(QStringLiteral("Play sound"));
+        if (!QFileInfo(path).isFile())
+            return;
+        const int length = WaveDurationMs(path);
+        if (length < 0)
+            return;
+        // With no output device the effect would report "playing" forever.
+        if (QMediaDevices::audioOutputs().isEmpty())
+            return;
+        QSoundEffect effect;
+        QEventLoop loop;
+        QTimer limit;
+        limit.setSingleShot(true);
+        QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
+        QObject::connect(&effect, &QSoundEffect::playingChanged, &loop, [&] {
+            if (!effect.isPlaying() && effect.status() != QSoundEffect::Loading)
+                loop.quit();
+        });
+        QObject::connect(&effect, &QSoundEffect::statusChanged, &loop, [&] {
+            if (effect.status() == QSoundEffect::Error)
+                loop.quit();
+            else if (effect.status() == QSoundEffect::Ready && !effect.isPlaying())
+                effect.play();
+        });
+        effect.setSource(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
+        limit.start(length + 2000);
+        if (effect.status() == QSoundEffect::Ready)
+            effect.play();
+        if (effect.status() == QSoundEffect::Error)
+            return;
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+        effect.stop();
+    });
+}

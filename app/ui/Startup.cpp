@@ -1,0 +1,64 @@
+#include "app/ui/Startup.h"
+
+#include "app/core/AppPaths.h"
+#include "app/core/ErrorConvention.h"
+#include "app/core/RunState.h"
+#include "app/ui/QtPrompter.h"
+#include "app/ui/frmMain.h"
+#include "settings/modLanguage.h"
+
+#include <QLineEdit>
+#include <QSettings>
+
+QString CommandLinePath(const QStringList& arguments)
+{
+    return arguments.join(QLatin1Char(' '));
+}
+
+QString StoredLanguage()
+{
+    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Quillbook"),
+                       QStringLiteral("Quillbook"));
+    settings.beginGroup(QStringLiteral("Settings"));
+    const QString language = settings.value(QStringLiteral("Language")).toString().trimmed();
+    return language.isEmpty() ? QStringLiteral("Nederlands") : language;
+}
+
+Startup::Startup() = default;
+
+Startup::~Startup()
+{
+    SetLanguageAppliedHook({});
+    SetPrompter(nullptr);
+}
+
+bool Startup::Main(const QStringList& arguments)
+{
+    RunState& rs = Run();
+    rs.DocumentOpen = false;
+
+    // The working folder is created before the main window loads.
+    if (!AppPaths::Init())
+        return false;
+
+    m_main = std::make_unique<frmMain>();
+    m_prompter = std::make_unique<QtPrompter>(m_main.get());
+    SetPrompter(m_prompter.get());
+    SetLanguageAppliedHook([w = m_main.get()] { w->SetLang(); });
+    m_main->Form_Load();
+
+    LoadLang(StoredLanguage());
+
+    m_main->txtTitle->setText(SetLangTxt(1090));
+    m_main->txtTitle->setCursorPosition(0);
+    m_main->show();
+    m_main->txtTitle->setFocus(Qt::OtherFocusReason);
+
+    m_commandLinePath = CommandLinePath(arguments);
+    if (!m_commandLinePath.isEmpty()) {
+        SetStep(QStringLiteral("Open file from commandline"));
+        rs.ArchiveOnOpen = true;
+        // The document is opened here once document opening exists.
+    }
+    return true;
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+class frmMain;
+class QtPrompter;
+
+// The program's start: folders, main window, interface language, the
+// document named on the command line. Holds what lives for the whole run.
+class Startup {
+public:
+    Startup();
+    ~Startup();
+
+    // Runs the start-up steps with the command-line arguments (without the
+    // program's own name). Returns false when the user folder cannot be made.
+    bool Main(const QStringList& arguments);
+
+    frmMain* mainWindow() const { return m_main.get(); }
+    // The path taken from the command line (empty when none).
+    const QString& commandLinePath() const { return m_commandLinePath; }
+
+private:
+    std::unique_ptr<frmMain> m_main;
+    std::unique_ptr<QtPrompter> m_prompter;
+    QString m_commandLinePath;
+};
+
+// The whole argument string is one path: the arguments joined by blanks,
+// not split and with no quotes removed.
+QString CommandLinePath(const QStringList& arguments);
+
+// The interface language chosen in the settings ("Nederlands" when none).
+QString StoredLanguage();

@@ -1,0 +1,153 @@
+#pragma once
+
+#include <QColor>
+#include <QObject>
+#include <QString>
+#include <QTextCharFormat>
+#include <QTextCursor>
+#include <vector>
+
+class QTextBlockFormat;
+class QTextDocument;
+
+// What an on-screen view does for the TextViewer whose document it shows.
+// While the view is shown its cursor is the caret (the reader moves it with
+// keys); while it is hidden the TextViewer keeps the caret itself and hands it
+// back when the view is shown again.
+class TextCaretHost {
+public:
+    virtual ~TextCaretHost() = default;
+    // The view's cursor on the viewer's document.
+    virtual QTextCursor caret() const = 0;
+    // Moves the view's cursor (and selection).
+    virtual void setCaret(const QTextCursor& cursor) = 0;
+    // Scrolls the view so that the caret can be seen.
+    virtual void ensureCaretVisible() = 0;
+    // True while the view is on screen and can take input.
+    virtual bool isViewShown() const = 0;
+    // Shows or hides the view.
+    virtual void setViewVisible(bool visible) = 0;
+    // Paints the whole view in this background colour.
+    virtual void applyBackColor(const QColor& color) = 0;
+    // Gives the view the keyboard focus.
+    virtual void takeFocus() = 0;
+    // The viewer is going away: stop showing its document and forget it.
+    virtual void releaseViewer() = 0;
+};
+
+// The reading text as a rich-text view. Positions are 0-based UTF-16 offsets
+// into Text(), in which every paragraph break is the two characters CR LF; the
+// document underneath counts a break as one, and the viewer maps between the
+// two. Formatting set with an empty selection applies to the text inserted
+// next at the caret. Works without any window; a view attaches as a host.
+class TextViewer : public QObject {
+    Q_OBJECT
+public:
+    // Find options; they add up.
+    static constexpr int FindWholeWord = 2;
+    static constexpr int FindMatchCase = 4;
+
+    explicit TextViewer(QObject* parent = nullptr);
+    ~TextViewer() override;
+
+    // The document shown by a view.
+    QTextDocument* document() const { return m_doc; }
+    // A view starts or stops showing this viewer; it gets the caret, visibility and background.
+    void attachHost(TextCaretHost* host);
+    void detachHost(TextCaretHost* host);
+    // Called by the view when it is shown or hidden, so the caret follows.
+    void hostVisibilityChanged();
+
+    // The plain text, "\r\n" between paragraphs.
+    QString Text() const;
+    // Replaces the whole text; empty text also drops all formatting. The caret goes to 0.
+    void setText(const QString& text);
+
+    // Start of the selection (the caret when nothing is selected).
+    int SelStart() const;
+    // Moves the caret there, drops the selection and scrolls the caret into view.
+    void setSelStart(int position);
+    int SelLength() const;
+    // Selects this many characters from SelStart.
+    void setSelLength(int length);
+    // Replaces the selection by text in the formatting at the caret; the caret ends after it.
+    void setSelText(const QString& text);
+
+    void setSelFontName(const QString& name);
+    void setSelFontSize(double points);
+    void setSelBold(bool on);
+    void setSelItalic(bool on);
+    bool SelUnderline() const;
+    void setSelUnderline(bool on);
+    // Text colour as 0xBBGGRR (red in the low byte).
+    int SelColor() const;
+    void setSelColor(int color);
+    // Paragraph alignment of the paragraphs in the selection: 0 left, 1 right, 2 centre.
+    void setSelAlignment(int alignment);
+    // Left indent of the paragraphs in the selection, in twips.
+    void setSelIndent(int twips);
+
+    // Background of the whole view as 0xBBGGRR.
+    int BackColor() const { return m_backColor; }
+    void setBackColor(int color);
+
+    // Position of the first match of text lying within [start, end), or -1; a match is
+    // selected. An end below 0 or beyond the text means the end of the text.
+    int Find(const QString& text, int start = 0, int end = -1, int options = 0);
+
+    bool isVisible() const { return m_visible; }
+    void setVisible(bool visible);
+    // Asks the view for the keyboard focus.
+    void setFocus();
+
+    // 0xBBGGRR <-> QColor.
+    static QColor ToQColor(int color);
+    static int FromQColor(const QColor& color);
+
+    // How often the paragraph-break table was rebuilt from the whole document.
+    int breakTableRebuilds() const { return m_breakRebuilds; }
+
+private:
+    QTextCursor caret() const;
+    void putCaret(const QTextCursor& cursor);
+    void syncCaret() const;
+    void requestScroll();
+    const QTextCharFormat& insertionFormat(const QTextCursor& caret) const;
+    QTextCharFormat formatOfText(const QTextCursor& caret) const;
+    void applyCharFormat(const QTextCharFormat& change);
+    void applyBlockFormat(const QTextBlockFormat& change);
+    void clearDocument();
+
+    int docLength() const;
+    int viewLength() const;
+    int viewToDoc(int view) const;
+    int docToView(int doc) const;
+    void ensureBreaks() const;
+    void ensureText() const;
+    void invalidateMaps();
+    void appendToMaps(int oldDocEnd);
+
+    QTextDocument* m_doc;
+    TextCaretHost* m_host = nullptr;
+    bool m_visible = true;
+    int m_backColor = 0xFFFFFF;
+    bool m_inOwnEdit = false;
+
+    // The caret while no view shows it; m_hostHasCaret tells whether the view's cursor is newer.
+    mutable QTextCursor m_cursor;
+    mutable bool m_hostHasCaret = false;
+    mutable bool m_scrollPending = false;
+
+    // Formatting for the next insertion, valid while the caret stays at m_formatAnchor/m_formatPos.
+    mutable QTextCharFormat m_charFormat;
+    mutable int m_formatAnchor = 0;
+    mutable int m_formatPos = 0;
+
+    // Document positions of the paragraph separators, ascending, and the view text;
+    // rebuilt on demand after changes, extended in place when text is appended.
+    mutable std::vector<int> m_breaks;
+    mutable bool m_breaksValid = true;
+    mutable QString m_text;
+    mutable bool m_textValid = true;
+    mutable int m_breakRebuilds = 0;
+};
