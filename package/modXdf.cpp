@@ -1,1 +1,93 @@
-// (being written)
+#include "package/modXdf.h"
+
+#include "app/core/ErrorConvention.h"
+#include "app/core/Prompter.h"
+#include "app/core/RunState.h"
+#include "settings/modFilesFolders.h"
+
+#include <QStringList>
+
+namespace {
+
+// Blanks and tabs off both ends; other characters are part of the value.
+QString TrimBlanks(const QString& text)
+{
+    qsizetype start = 0, end = text.size();
+    auto blank = [](QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); };
+    while (start < end && blank(text[start]))
+        ++start;
+    while (end > start && blank(text[end - 1]))
+        --end;
+    return text.mid(start, end - start);
+}
+
+// The run-state value a key names, or nullptr for a key this program does not know.
+// Sets level to 1..6 for the navigation levels, 0 otherwise.
+QString* ValueForKey(RunState& rs, const QString& key, int& level)
+{
+    level = 0;
+    struct Named {
+        const char* key;
+        QString RunState::*value;
+    };
+    static constexpr Named Tags[] = {
+        {"DOC_ID_TAG", &RunState::XdfDocIdTag},
+        {"DOC_TITLE_TAG", &RunState::XdfDocTitleTag},
+        {"DOC_TYPE_TAG", &RunState::XdfDocTypeTag},
+        {"DOC_SUBTITLE_TAG", &RunState::XdfDocSubTitleTag},
+        {"DOC_EDITION_TAG", &RunState::XdfDocEditionTag},
+        {"DOC_AUTH_TAG", &RunState::XdfDocAuthorTag},
+        {"DOC_PUB_TAG", &RunState::XdfDocPublisherTag},
+        {"DOC_PUBDATE_TAG", &RunState::XdfDocPublicationDateTag},
+        {"DEFAULT_CSS", &RunState::XdfDefaultCss},
+    };
+    for (const Named& tag : Tags) {
+        if (key.compare(QLatin1String(tag.key), Qt::CaseInsensitive) == 0)
+            return &(rs.*tag.value);
+    }
+    static const QLatin1String NavLevel("NAV_LEVEL");
+    if (key.size() == NavLevel.size() + 1 && key.startsWith(NavLevel, Qt::CaseInsensitive)) {
+        const char16_t digit = key.back().unicode();
+        if (digit >= u'1' && digit <= u'6') {
+            level = digit - u'0';
+            return &rs.XdfNavLevel[static_cast<size_t>(level)];
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+void LoadXdf(const QString& path)
+{
+    GuardedVoid("LoadXdf", [&] {
+        SetStep(QStringLiteral("Read the descriptor file"));
+        // Unlike the old reader, LF-only files and a last line without a line break are read too.
+        const QStringList lines = SplitLines(ReadWholeFile(path));
+        RunState& rs = Run();
+        for (const QString& line : lines) {
+            if (line.isEmpty() || line.startsWith(QLatin1Char(';')))
+                continue;
+            const qsizetype equals = line.indexOf(QLatin1Char('='));
+            if (equals < 0) {
+                Prompt().MsgBox(QStringLiteral("Error in XDF-file!\r\nLine: ") + line, PromptButtons::Ok,
+                                PromptIcon::None);
+                continue;
+            }
+            SetStep(QStringLiteral("Store the descriptor value of line ") + line);
+            const QString key = TrimBlanks(line.left(equals));
+            // Only the text up to a second "=" is the value.
+            const qsizetype next = line.indexOf(QLatin1Char('='), equals + 1);
+            QString value = TrimBlanks(line.mid(equals + 1, next < 0 ? -1 : next - equals - 1));
+            if (value.startsWith(QLatin1Char('"')))
+                value.remove(QLatin1Char('"'));
+            int level = 0;
+            QString* target = ValueForKey(rs, key, level);
+            if (!target)
+                continue;
+            *target = value;
+            if (level > 0 && !value.isEmpty() && rs.NavLevelCount < level)
+                rs.NavLevelCount = static_cast<int16_t>(level);
+        }
+    });
+}
