@@ -1,1 +1,464 @@
-// (being written)
+#include "package/modXML.h"
+
+#include "app/core/ErrorConvention.h"
+#include "app/core/RunState.h"
+
+#include <QHash>
+#include <QSaveFile>
+#include <QSet>
+#include <algorithm>
+#include <limits>
+#include <vector>
+
+namespace {
+
+const QLatin1String CrLf("\r\n");
+
+// Elements named name (every element for "*") below root, in document order.
+DomNodeList ElementsBelow(const DomNode& root, const QString& name)
+{
+    if (name.isEmpty())
+        return {};
+    // A document answers with its own index walk, which also takes the pattern forms.
+    if (root.nodeType() == DomNodeType::Document)
+        return root.ownerDocument().getElementsByTagName(name);
+    const bool all = name == QLatin1String("*");
+    std::vector<DomNode> found;
+    DomNode cur = root.firstChild();
+    while (!cur.isNull()) {
+        if (cur.nodeType() == DomNodeType::Element) {
+            if (all || cur.nodeName() == name)
+                found.push_back(cur);
+            if (DomNode child = cur.firstChild(); !child.isNull()) {
+                cur = child;
+                continue;
+            }
+        }
+        // Climb until a next sibling turns up, never above root.
+        for (;;) {
+            if (DomNode next = cur.nextSibling(); !next.isNull()) {
+                cur = next;
+                break;
+            }
+            cur = cur.parentNode();
+            if (cur.isNull() || cur == root) {
+                cur = DomNode();
+                break;
+            }
+        }
+    }
+    return DomNodeList(std::move(found));
+}
+
+// An id as a 16-bit whole number: blanks, an optional sign and digits.
+int ReadId(const QString& text)
+{
+    const QString t = text.trimmed();
+    qsizetype i = 0;
+    const bool negative = !t.isEmpty() && t[0] == QLatin1Char('-');
+    if (!t.isEmpty() && (t[0] == QLatin1Char('-') || t[0] == QLatin1Char('+')))
+        ++i;
+    if (i == t.size())
+        RaiseError(ErrNo::TypeMismatch, QStringLiteral("Type mismatch: id \"%1\"").arg(text));
+    qint64 value = 0;
+    for (; i < t.size(); ++i) {
+        if (t[i] < QLatin1Char('0') || t[i] > QLatin1Char('9'))
+            RaiseError(ErrNo::TypeMismatch, QStringLiteral("Type mismatch: id \"%1\"").arg(text));
+        value = std::min<qint64>(value * 10 + (t[i].unicode() - u'0'), 1'000'000);
+    }
+    if (negative)
+        value = -value;
+    if (value < std::numeric_limits<qint16>::min() || value > std::numeric_limits<qint16>::max())
+        RaiseError(ErrNo::Overflow, QStringLiteral("Overflow: id \"%1\"").arg(text));
+    return static_cast<int>(value);
+}
+
+// n zero-padded to width digits; wider when n needs more.
+QString Ordinal(int n, int width = 2)
+{
+    return QStringLiteral("%1").arg(n, width, 10, QLatin1Char('0'));
+}
+
+// Builds the indented text. For a file in ISO-8859-1 every character beyond
+// it is written as a character reference, so no text is lost.
+class XmlFormatter {
+public:
+    explicit XmlFormatter(QString& out, bool latin1) : m_out(out), m_latin1(latin1) {}
+
+    void node(const DomNode& n, int depth, bool onlyChild)
+    {
+        switch (n.nodeType()) {
+        case DomNodeType::Element:
+            element(n, depth);
+            break;
+        case DomNodeType::Attribute:
+            attribute(n);
+            break;
+        case DomNodeType::Text:
+            text(n, depth, onlyChild);
+            break;
+        case DomNodeType::CData:
+        case DomNodeType::Comment: {
+            const QString xml = n.xml();
+            if (!xml.contains(QLatin1Char('\r')))
+                tabs(depth);
+            if (n.nodeType() == DomNodeType::CData) // references mean nothing inside a CDATA section
+                chars(xml, QLatin1String("]]>"), QLatin1String("<![CDATA["));
+            else
+                chars(xml);
+            m_out += CrLf;
+            break;
+        }
+        case DomNodeType::Document:
+        case DomNodeType::DocumentFragment:
+            for (DomNode c = n.firstChild(); !c.isNull(); c = c.nextSibling())
+                node(c, 0, false);
+            break;
+        case DomNodeType::None:
+            break;
+        default:
+            tabs(depth);
+            chars(n.xml());
+            m_out += CrLf;
+            break;
+        }
+    }
+
+private:
+    void element(const DomNode& n, int depth)
+    {
+        const QString name = n.nodeName();
+        tabs(depth);
+        m_out += QLatin1Char('<');
+        markupName(name);
+        const DomAttributes attrs = n.attributes();
+        const int count = attrs.length();
+        for (int i = 0; i < count; ++i)
+            attribute(attrs.item(i));
+        const DomNode first = n.firstChild();
+        if (first.isNull()) {
+            m_out += QLatin1String("/>");
+            m_out += CrLf;
+            return;
+        }
+        m_out += QLatin1Char('>');
+        const bool inlineText = first.nodeType() == DomNodeType::Text && first.nextSibling().isNull();
+        if (!inlineText)
+            m_out += CrLf;
+        for (DomNode c = first; !c.isNull(); c = c.nextSibling())
+            node(c, depth + 1, inlineText);
+        if (!inlineText)
+            tabs(depth);
+        m_out += QLatin1String("</");
+        markupName(name);
+        m_out += QLatin1Char('>');
+        m_out += CrLf;
+    }
+
+    // Double quotes, or single quotes when the value holds a double quote. The
+    // value is escaped, so "&" and "<" cannot make the file unreadable.
+    void attribute(const DomNode& a)
+    {
+        const QString value = a.nodeValue();
+        const QChar quote = value.contains(QLatin1Char('"')) ? QLatin1Char('\'') : QLatin1Char('"');
+        QString escaped;
+        escaped.reserve(value.size());
+        for (const QChar c : value) {
+            switch (c.unicode()) {
+            case u'&':
+                escaped += QLatin1String("&amp;");
+                break;
+            case u'<':
+                escaped += QLatin1String("&lt;");
+                break;
+            case u'\'':
+                if (quote == QLatin1Char('\''))
+                    escaped += QLatin1String("&apos;");
+                else
+                    escaped += c;
+                break;
+            // Raw line breaks and tabs would come back as blanks.
+            case u'\t':
+                escaped += QLatin1String("&#9;");
+                break;
+            case u'\n':
+                escaped += QLatin1String("&#10;");
+                break;
+            case u'\r':
+                escaped += QLatin1String("&#13;");
+                break;
+            default:
+                escaped += c;
+            }
+        }
+        m_out += QLatin1Char(' ');
+        markupName(a.nodeName());
+        m_out += QLatin1Char('=');
+        m_out += quote;
+        chars(escaped);
+        m_out += quote;
+    }
+
+    void text(const DomNode& n, int depth, bool onlyChild)
+    {
+        QString xml = n.xml();
+        xml.replace(CrLf, QLatin1String(" "));
+        xml.replace(QLatin1Char('\t'), QLatin1Char(' '));
+        // Line breaks at the ends go too, so that a file read back formats the same.
+        auto space = [](QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\r') || c == QLatin1Char('\n'); };
+        qsizetype start = 0, end = xml.size();
+        while (start < end && space(xml[start]))
+            ++start;
+        while (end > start && space(xml[end - 1]))
+            --end;
+        if (!onlyChild)
+            tabs(depth);
+        chars(QStringView(xml).mid(start, end - start));
+        if (!onlyChild)
+            m_out += CrLf;
+    }
+
+    void tabs(int depth)
+    {
+        for (int i = 0; i < depth; ++i)
+            m_out += QLatin1Char('\t');
+    }
+
+    // A name has no escaped form: one that ISO-8859-1 cannot hold cannot be saved.
+    void markupName(const QString& name)
+    {
+        if (m_latin1) {
+            for (const QChar c : name)
+                if (c.unicode() > 0xFF)
+                    RaiseError(ErrNo::InvalidCall,
+                               QStringLiteral("The name \"%1\" cannot be written in ISO-8859-1").arg(name));
+        }
+        m_out += name;
+    }
+
+    // Appends text; in ISO-8859-1 mode each character beyond it becomes a
+    // reference (one per code point), wrapped in before/after.
+    void chars(QStringView text, QLatin1String before = {}, QLatin1String after = {})
+    {
+        if (!m_latin1) {
+            m_out += text;
+            return;
+        }
+        qsizetype run = 0;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const char16_t c = text[i].unicode();
+            if (c <= 0xFF)
+                continue;
+            m_out += text.mid(run, i - run);
+            char32_t code = c;
+            if (QChar::isHighSurrogate(c) && i + 1 < text.size() && QChar::isLowSurrogate(text[i + 1].unicode())) {
+                code = QChar::surrogateToUcs4(c, text[i + 1].unicode());
+                ++i;
+            } else if (QChar::isSurrogate(c)) {
+                code = 0xFFFD; // half a pair is no character
+            }
+            m_out += before;
+            m_out += QLatin1String("&#");
+            m_out += QString::number(static_cast<uint>(code));
+            m_out += QLatin1Char(';');
+            m_out += after;
+            run = i + 1;
+        }
+        m_out += text.mid(run);
+    }
+
+    QString& m_out;
+    bool m_latin1;
+};
+
+// Whether a text node would be its parent's only child.
+bool IsOnlyChild(const DomNode& n)
+{
+    const DomNode parent = n.parentNode();
+    return parent.isNull() || (parent.firstChild() == n && n.nextSibling().isNull());
+}
+
+} // namespace
+
+QString GetXMLTagValue(const DomNode& nodeOrDoc, const QString& name)
+{
+    return Guarded("GetXMLTagValue", QString(), [&] {
+        SetStep(QStringLiteral("Get element list"));
+        if (nodeOrDoc.isNull())
+            RaiseError(ErrNo::NoObject, QStringLiteral("Object variable not set"));
+        RunState& rs = Run();
+        rs.CurrentNodeList = ElementsBelow(nodeOrDoc, name);
+        rs.CurrentNode = rs.CurrentNodeList.item(0);
+        if (rs.CurrentNode.isNull()) {
+            SetStep(QStringLiteral("Nothing found"));
+            return QString();
+        }
+        SetStep(QStringLiteral("Read node"));
+        return rs.CurrentNode.text();
+    });
+}
+
+QString GetXMLTagAttributeValue(const DomNode& node, const QString& name)
+{
+    return Guarded("GetXMLTagAttributeValue", QString(), [&] {
+        SetStep(QStringLiteral("Read attribute"));
+        const DomNode attr = node.attributes().getNamedItem(name);
+        if (attr.isNull())
+            RaiseError(ErrNo::NoObject, QStringLiteral("Object variable not set: no attribute \"%1\"").arg(name));
+        return attr.nodeValue();
+    });
+}
+
+DomNode AddAttribute(DomNode node, const QString& name, const QString& value)
+{
+    return Guarded("AddAttribute", DomNode(), [&] {
+        SetStep(QStringLiteral("Add attribute"));
+        if (node.nodeType() != DomNodeType::Element)
+            RaiseError(ErrNo::NoObject,
+                       QStringLiteral("Object variable not set: no element for attribute \"%1\"").arg(name));
+        if (name.isEmpty())
+            RaiseError(ErrNo::InvalidCall, QStringLiteral("Invalid procedure call: empty attribute name"));
+        node.setAttribute(name, value);
+        return node;
+    });
+}
+
+QString getNewId(const DomNode& nodeOrDoc, const QString& name)
+{
+    return Guarded("getNewId", QString(), [&] {
+        SetStep(QStringLiteral("Select the elements"));
+        if (nodeOrDoc.isNull())
+            RaiseError(ErrNo::NoObject, QStringLiteral("Object variable not set"));
+        if (name.isEmpty())
+            RaiseError(ErrNo::InvalidCall, QStringLiteral("Invalid procedure call: empty element name"));
+        RunState& rs = Run();
+        rs.CurrentNodeList = nodeOrDoc.selectNodes(QStringLiteral("//") + name);
+        SetStep(QStringLiteral("Read the ids"));
+        int max = 0;
+        for (const DomNode& n : rs.CurrentNodeList) {
+            rs.CurrentNode = n;
+            const DomNode id = n.attributes().getNamedItem(QStringLiteral("id"));
+            if (id.isNull())
+                RaiseError(ErrNo::NoObject, QStringLiteral("Object variable not set: %1 without id").arg(name));
+            max = std::max(max, ReadId(id.nodeValue()));
+        }
+        // The next id must be readable next time too.
+        if (max >= std::numeric_limits<qint16>::max())
+            RaiseError(ErrNo::Overflow, QStringLiteral("Overflow: no id after %1").arg(max));
+        return QString::number(max + 1);
+    });
+}
+
+void AddNodeIds()
+{
+    GuardedVoid("AddNodeIds", [] {
+        RunState& rs = Run();
+        SetStep(QStringLiteral("Select the navigation nodes"));
+        if (rs.XdfNavLevel[1].trimmed().isEmpty())
+            RaiseError(ErrNo::InvalidCall, QStringLiteral("Invalid procedure call: no navigation level 1"));
+        const QString level2 = rs.XdfNavLevel[2].trimmed();
+        const bool twoLevels = rs.NavLevelCount >= 2 && !level2.isEmpty();
+        const QString base = QStringLiteral("//") + rs.XdfNavLevel[1] + QStringLiteral(" | //pagenum");
+        // Level-2 headings take part in the walk too, so that a page mark is
+        // numbered after the article it stands in. Every node the relative
+        // level-2 pattern finds below a grandparent is also found by "//"
+        // and that pattern; the others are passed over below.
+        DomNodeList nodes;
+        QSet<const void*> level1;
+        if (twoLevels) {
+            nodes = rs.XmlDoc.selectNodes(base + QStringLiteral(" | //") + level2);
+            for (const DomNode& node : rs.XmlDoc.selectNodes(QStringLiteral("//") + rs.XdfNavLevel[1]))
+                level1.insert(node.identity());
+        }
+        if (nodes.length() == 0 || level1.isEmpty()) {
+            nodes = rs.XmlDoc.selectNodes(base);
+            if (twoLevels)
+                for (const DomNode& node : nodes)
+                    if (node.nodeName().toLower() != QLatin1String("pagenum"))
+                        level1.insert(node.identity());
+        }
+
+        const QString id = QStringLiteral("id");
+        QHash<const void*, int> level2Ordinal;
+        int l1 = 0, l2 = 0, page = 0;
+        for (const DomNode& node : nodes) {
+            if (node.nodeName().toLower() == QLatin1String("pagenum")) {
+                SetStep(QStringLiteral("Give a page number its id"));
+                AddAttribute(node, id, Ordinal(l1) + Ordinal(l2) + Ordinal(page, 3));
+                ++page;
+                rs.HasPageNumbers = true;
+                continue;
+            }
+            if (const auto found = level2Ordinal.constFind(node.identity()); found != level2Ordinal.constEnd()) {
+                // The pages that follow belong to this heading.
+                l2 = found.value();
+                page = 0;
+                continue;
+            }
+            if (twoLevels && !level1.contains(node.identity()))
+                continue;
+            SetStep(QStringLiteral("Give a level-1 node its id"));
+            ++l1;
+            l2 = 0;
+            page = 0;
+            AddAttribute(node, id, Ordinal(l1) + Ordinal(0));
+            if (!twoLevels)
+                continue;
+            SetStep(QStringLiteral("Give the level-2 nodes their ids"));
+            // The level-2 pattern is relative to the level-1 node's grandparent.
+            const DomNode grandparent = node.parentNode().parentNode();
+            if (grandparent.isNull())
+                RaiseError(ErrNo::NoObject,
+                           QStringLiteral("Object variable not set: level-1 node without grandparent"));
+            int ordinal = 0;
+            level2Ordinal.clear();
+            for (const DomNode& sub : grandparent.selectNodes(level2)) {
+                ++ordinal;
+                AddAttribute(sub, id, Ordinal(l1) + Ordinal(ordinal));
+                level2Ordinal.insert(sub.identity(), ordinal);
+            }
+        }
+    });
+}
+
+QString FormatXML(const DomNode& node, int depth)
+{
+    return Guarded("FormatXML", QString(), [&] {
+        SetStep(QStringLiteral("Format the node"));
+        if (node.isNull())
+            RaiseError(ErrNo::NoObject, QStringLiteral("Object variable not set"));
+        QString out;
+        XmlFormatter(out, false).node(node, depth, IsOnlyChild(node));
+        return out;
+    });
+}
+
+bool SaveFormattedXML(const DomNode& node, const QString& path)
+{
+    return Guarded("SaveFormattedXML", false, [&] {
+        SetStep(QStringLiteral("Format the XML"));
+        // Nothing to write must not replace a file with an empty one.
+        if (node.isNull())
+            RaiseError(ErrNo::NoObject, QStringLiteral("Object variable not set: no node to save"));
+        QString text = QStringLiteral("<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\r\n");
+        XmlFormatter(text, true).node(node, 0, IsOnlyChild(node));
+        text += CrLf;
+        const QByteArray bytes = text.toLatin1(); // every character is within ISO-8859-1 by now
+
+        // Written beside the target and renamed over it, so a failure leaves the old file whole.
+        SetStep(QStringLiteral("Open the file for output"));
+        QSaveFile file(path);
+        if (!file.open(QIODevice::WriteOnly))
+            RaiseError(ErrNo::PathFileAccess,
+                       QStringLiteral("Path/File access error: %1: %2").arg(path, file.errorString()));
+        SetStep(QStringLiteral("Write the file"));
+        if (file.write(bytes) != bytes.size())
+            RaiseError(ErrNo::PathFileAccess,
+                       QStringLiteral("Path/File access error: %1: %2").arg(path, file.errorString()));
+        SetStep(QStringLiteral("Close the file"));
+        if (!file.commit())
+            RaiseError(ErrNo::PathFileAccess,
+                       QStringLiteral("Path/File access error: %1: %2").arg(path, file.errorString()));
+        return true;
+    });
+}

@@ -31,14 +31,10 @@ QString* ValueForKey(RunState& rs, const QString& key, int& level)
         QString RunState::*value;
     };
     static constexpr Named Tags[] = {
-        {"DOC_ID_TAG", &RunState::XdfDocIdTag},
-        {"DOC_TITLE_TAG", &RunState::XdfDocTitleTag},
-        {"DOC_TYPE_TAG", &RunState::XdfDocTypeTag},
-        {"DOC_SUBTITLE_TAG", &RunState::XdfDocSubTitleTag},
-        {"DOC_EDITION_TAG", &RunState::XdfDocEditionTag},
-        {"DOC_AUTH_TAG", &RunState::XdfDocAuthorTag},
-        {"DOC_PUB_TAG", &RunState::XdfDocPublisherTag},
-        {"DOC_PUBDATE_TAG", &RunState::XdfDocPublicationDateTag},
+        {"DOC_ID_TAG", &RunState::XdfDocIdTag},           {"DOC_TITLE_TAG", &RunState::XdfDocTitleTag},
+        {"DOC_TYPE_TAG", &RunState::XdfDocTypeTag},       {"DOC_SUBTITLE_TAG", &RunState::XdfDocSubTitleTag},
+        {"DOC_EDITION_TAG", &RunState::XdfDocEditionTag}, {"DOC_AUTH_TAG", &RunState::XdfDocAuthorTag},
+        {"DOC_PUB_TAG", &RunState::XdfDocPublisherTag},   {"DOC_PUBDATE_TAG", &RunState::XdfDocPublicationDateTag},
         {"DEFAULT_CSS", &RunState::XdfDefaultCss},
     };
     for (const Named& tag : Tags) {

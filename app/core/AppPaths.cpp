@@ -60,5 +60,6 @@ QString ErrorLogPath() { return UserDir() + QStringLiteral("/quillbook.err"); }
 QString LanguagesDir() { return DataDir() + QStringLiteral("/Languages"); }
 QString DefaultDir() { return DataDir() + QStringLiteral("/Default"); }
 QString CssDir() { return DataDir() + QStringLiteral("/CSS"); }
+QString SamplesDir() { return DataDir() + QStringLiteral("/samples"); }
 
 } // namespace AppPaths

@@ -27,5 +27,7 @@ QString ErrorLogPath();
 QString LanguagesDir();
 QString DefaultDir();
 QString CssDir();
+// The bundled sample documents.
+QString SamplesDir();
 
 } // namespace AppPaths

@@ -58,7 +58,9 @@ bool Startup::Main(const QStringList& arguments)
     if (!m_commandLinePath.isEmpty()) {
         SetStep(QStringLiteral("Open file from commandline"));
         rs.ArchiveOnOpen = true;
-        // The document is opened here once document opening exists.
+        QString path = m_commandLinePath;
+        bool addOnly = false;
+        m_main->OpenFile(path, addOnly);
     }
     return true;
 }

@@ -277,6 +277,8 @@ void frmMain::buildMenus()
     mnuHelpIndex = AddItem(mnuHelp, "mnuHelpIndex", QStringLiteral("Index"));
     mnuHelpAbout = AddItem(mnuHelp, "mnuHelpAbout", QStringLiteral("About ..."));
 
+    connect(mnuFileOpen, &QAction::triggered, this, &frmMain::mnuFileOpen_Click);
+    connect(mnuFileClose, &QAction::triggered, this, &frmMain::mnuFileClose_Click);
     connect(mnuFileExit, &QAction::triggered, this, &frmMain::mnuFileExit_Click);
     connect(mnuExtraOptions, &QAction::triggered, this, &frmMain::mnuExtraOptions_Click);
     mnuExtraOptions->setEnabled(false); // until the options window exists
@@ -292,6 +294,8 @@ void frmMain::Form_Load()
         rs.CurrentLevel = -1;
         rs.NavLevelCount = 0;
         rs.DocumentOpen = false;
+        SetStep(QStringLiteral("Set the menus"));
+        SetMenuOptions();
         SetStep(QStringLiteral("Set the window title"));
         SetFormTitle(QString());
     });
@@ -449,8 +453,8 @@ void frmMain::Form_Unload(int& cancel)
         return;
     m_unloaded = true;
     (void)cancel;
-    // Closing an open document (saving its reading position) comes first here
-    // once documents can be opened.
+    if (Run().DocumentOpen)
+        mnuFileClose_Click();
     QApplication::exit(0);
 }
 

@@ -2,6 +2,8 @@
 
 #include <QMainWindow>
 #include <array>
+#include <functional>
+#include <optional>
 #include <vector>
 
 class QAction;
@@ -33,7 +35,20 @@ public:
     // Puts the interface texts onto the menus and buttons.
     void SetLang();
 
+    // Document opening. OpenFile returns the document's facts when the load
+    // steps ran, nothing when no file is there or its kind is not handled.
+    std::optional<std::array<QString, 8>> OpenFile(QString& path, bool& addOnly);
+    std::array<QString, 8> LoadXMLBook(QString& path, bool& addOnly);
+    void ShowLibrary(bool runNewInstance);
+    // Starts a second program with a document (a hook so tests can see it).
+    std::function<void(const QString& path)> StartNewInstance;
+
+    // Menu state and closing.
+    void SetMenuOptions();
+    void mnuFileClose_Click();
+
     // Menu handlers.
+    void mnuFileOpen_Click();
     void mnuFileExit_Click();
     void mnuExtraOptions_Click();
 

@@ -53,6 +53,8 @@ public:
     bool isNull() const;
     explicit operator bool() const { return !isNull(); }
     bool operator==(const DomNode& other) const;
+    // A value that is the same for every handle of one node (for hashing).
+    const void* identity() const { return m_attr ? m_attr : m_node; }
 
     QString nodeName() const;
     DomNodeType nodeType() const;

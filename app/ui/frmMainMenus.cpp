@@ -1,0 +1,84 @@
+// Keeping the menus in line with the run state, and closing the document.
+#include "app/ui/frmMain.h"
+
+#include "app/core/ErrorConvention.h"
+#include "app/core/RunState.h"
+#include "navigation/NavList.h"
+#include "render/TextViewer.h"
+#include "render/ui/TextViewerWidget.h"
+#include "settings/modLanguage.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QMenu>
+
+void frmMain::SetMenuOptions()
+{
+    GuardedVoid("SetMenuOptions", [&] {
+        const RunState& rs = Run();
+        const bool open = rs.DocumentOpen;
+        for (QMenu* menu : {mnuEdit, mnuNavigate, mnuView, mnuFileExport, mnuNavigateBookmarks, mnuAnnotations})
+            menu->menuAction()->setEnabled(open);
+        mnuFileClose->setEnabled(open);
+
+        const bool searching = rs.GlobalSearchMode || rs.PersonalInterestMode;
+        for (QAction* item : {mnuEditFindNext, mnuEditFindPrevious, mnuNavigateSearchResults,
+                              mnuNavigateEscapeSearchMode})
+            item->setEnabled(searching);
+
+        if (open) {
+            // Marks are counted here once bookmarks and annotations exist.
+            const int annotations = 0;
+            const int bookmarks = 0;
+            for (QAction* item : mnuNavigateAnnotation)
+                item->setEnabled(annotations >= 1);
+            for (QAction* item : mnuNavigateBookmark)
+                item->setEnabled(bookmarks >= 1);
+        }
+
+        const bool inText = rs.CurrentLevel == 9;
+        mnuEditSelectAll->setEnabled(inText);
+        mnuEditAddAnnotation->setEnabled(inText);
+        if (inText)
+            mnuEditAddBookmark->setEnabled(true);
+
+        for (QAction* item : mnuNavigatePage)
+            item->setEnabled(rs.HasPageNumbers);
+    });
+}
+
+void frmMain::mnuFileClose_Click()
+{
+    GuardedVoid("mnuFileClose_Click", [&] {
+        RunState& rs = Run();
+        // The last read position is saved here once usage files exist.
+
+        SetStep(QStringLiteral("Clear the text view"));
+        Viewer->setText(QString());
+        Viewer->setVisible(false);
+        TextViewerView->hide();
+
+        SetStep(QStringLiteral("Clear Navigation lists"));
+        for (int i = 0; i <= rs.NavLevelCount && i < NavLists->count(); ++i) {
+            NavLists->clear(i);
+            NavLists->setVisible(i, false);
+        }
+
+        rs.DufDoc.reset();
+        txtLocation->hide();
+        rs.CurrentLevel = -1;
+        rs.NavLevelCount = 0;
+        rs.DocumentOpen = false;
+
+        // Search mode is left here once searching exists.
+        rs.GlobalSearchMode = false;
+        rs.PersonalInterestMode = false;
+        rs.LocalSearchMode = false;
+        SetMenuOptions();
+
+        SetFormTitle(QString());
+        txtTitle->setText(SetLangTxt(1090));
+        txtTitle->setCursorPosition(0);
+        txtTitle->setFocus(Qt::OtherFocusReason);
+    });
+}
