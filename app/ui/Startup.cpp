@@ -5,23 +5,14 @@
 #include "app/core/RunState.h"
 #include "app/ui/QtPrompter.h"
 #include "app/ui/frmMain.h"
+#include "settings/Options.h"
 #include "settings/modLanguage.h"
 
 #include <QLineEdit>
-#include <QSettings>
 
 QString CommandLinePath(const QStringList& arguments)
 {
     return arguments.join(QLatin1Char(' '));
-}
-
-QString StoredLanguage()
-{
-    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Quillbook"),
-                       QStringLiteral("Quillbook"));
-    settings.beginGroup(QStringLiteral("Settings"));
-    const QString language = settings.value(QStringLiteral("Language")).toString().trimmed();
-    return language.isEmpty() ? QStringLiteral("Nederlands") : language;
 }
 
 Startup::Startup() = default;
@@ -47,7 +38,9 @@ bool Startup::Main(const QStringList& arguments)
     SetLanguageAppliedHook([w = m_main.get()] { w->SetLang(); });
     m_main->Form_Load();
 
-    LoadLang(StoredLanguage());
+    // The language list first, then every option; this also loads the stored interface language.
+    Opts().LanguageList = ShowLanguage();
+    LoadSettings();
 
     m_main->txtTitle->setText(SetLangTxt(1090));
     m_main->txtTitle->setCursorPosition(0);

@@ -31,6 +31,3 @@ private:
 // The whole argument string is one path: the arguments joined by blanks,
 // not split and with no quotes removed.
 QString CommandLinePath(const QStringList& arguments);
-
-// The interface language chosen in the settings ("Nederlands" when none).
-QString StoredLanguage();

@@ -6,7 +6,9 @@
 #include "navigation/NavList.h"
 #include "render/TextViewer.h"
 #include "render/ui/TextViewerWidget.h"
+#include "settings/Options.h"
 #include "settings/modLanguage.h"
+#include "settings/ui/frmOptions.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -140,6 +142,8 @@ void frmMain::buildControls()
 
     picBottom = new QWidget(surface);
     picBottom->setObjectName(QStringLiteral("picBottom"));
+
+    OptionsWindow = new frmOptions(this);
 
     // The error log names the selected entries of the first two lists.
     Run().NavListIndex = [lists = NavLists](int level) { return lists->ListIndex(level); };
@@ -281,7 +285,6 @@ void frmMain::buildMenus()
     connect(mnuFileClose, &QAction::triggered, this, &frmMain::mnuFileClose_Click);
     connect(mnuFileExit, &QAction::triggered, this, &frmMain::mnuFileExit_Click);
     connect(mnuExtraOptions, &QAction::triggered, this, &frmMain::mnuExtraOptions_Click);
-    mnuExtraOptions->setEnabled(false); // until the options window exists
     // "Annotations and Bookmarks", "Select new ..." and "Paste..." do nothing when chosen.
 }
 
@@ -444,7 +447,11 @@ void frmMain::mnuFileExit_Click()
 
 void frmMain::mnuExtraOptions_Click()
 {
-    // The options window is shown here once it exists; until then the item is disabled.
+    GuardedVoid("mnuExtraOptions_Click", [&] {
+        OptionsWindow->exec();
+        // The key that closed the window must not act on the main window.
+        Run().IgnoreNextKeyUp = true;
+    });
 }
 
 void frmMain::Form_Unload(int& cancel)

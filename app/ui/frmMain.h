@@ -15,6 +15,7 @@ class QPushButton;
 class NavList;
 class TextViewer;
 class TextViewerWidget;
+class frmOptions;
 
 // The main window: title band with the location and the three navigation
 // buttons, the navigation lists and the text view stacked on one rectangle,
@@ -71,6 +72,7 @@ public:
     NavList* NavLists = nullptr;
     TextViewer* Viewer = nullptr;
     TextViewerWidget* TextViewerView = nullptr;
+    frmOptions* OptionsWindow = nullptr; // loaded once, kept hidden
 
     // Menus.
     QMenu* mnuFile = nullptr;

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Builds the benchmarks in Release into build-bench/ and runs the open-path
+# benchmark: the open path against a plain pugixml parse of the same file for
+# generated 1, 10 and 50 MB newspapers (ratios from the same run), where the
+# time of the largest open goes, and the time and peak memory of a first open
+# in a fresh process.
+#   scripts/bench.sh           the full run (about a minute)
+#   scripts/bench.sh --smoke   the generator's tests and the 1 MB case once (CI)
+# Further arguments go to the benchmark program, e.g. --repetitions=3.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+smoke=false
+args=()
+for arg in "$@"; do
+  if [ "$arg" = "--smoke" ]; then smoke=true; else args+=("$arg"); fi
+done
+
+targets=(qb_open_path_bench quillbook-gen-paper)
+$smoke && targets+=(qb_bench_tests)
+cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQB_BUILD_BENCH=ON -DQB_BUILD_TESTS=ON >/dev/null
+ninja -C build-bench "${targets[@]}"
+
+if $smoke; then
+  QT_QPA_PLATFORM=offscreen build-bench/bench/qb_bench_tests --gtest_brief=1
+  exec build-bench/bench/qb_open_path_bench --smoke ${args[@]+"${args[@]}"}
+fi
+exec build-bench/bench/qb_open_path_bench ${args[@]+"${args[@]}"}

@@ -1,0 +1,124 @@
+#pragma once
+
+#include <QDialog>
+#include <array>
+#include <functional>
+
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QTabWidget;
+
+// The options window: four pages (General, Library, Mark-up, Search) and OK,
+// Cancel, Apply. It edits the live options (Opts()) as the reader changes a
+// control, so a change is in force at once; OK and Apply also write them to the
+// store, Cancel only hides the window. Loaded once and kept, hidden, for the
+// whole run; shown modally by its owner.
+class frmOptions : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmOptions(QWidget* parent = nullptr);
+    ~frmOptions() override;
+
+    // Copies the live options into the controls (also done at every show).
+    void loadFromOptions();
+    // Copies the controls into the live options (also done at every change).
+    void storeToOptions();
+
+    // What the Select button next to the library folder opens; it sets the
+    // library folder itself, the window then shows it. Unset: the button is disabled.
+    void setLibraryBrowseHandler(std::function<void()> handler);
+    // What the personal archive settings button opens. Unset: the button is disabled.
+    void setPersonalArchiveSettingsHandler(std::function<void()> handler);
+
+    // OK (0), Cancel (1), Apply (2).
+    void cmdButton_Click(int index);
+
+    // Controls, named as the language texts address them.
+    QTabWidget* tabOptions = nullptr;
+    std::array<QWidget*, 4> Frame1{}; // the four pages
+
+    QLabel* lblDefaultLanguage = nullptr;
+    QComboBox* cmbDefaultLanguage = nullptr;
+    QCheckBox* chkShowWordCount = nullptr;
+    QLabel* lblLibraryLocation = nullptr;
+    QLineEdit* txtLibraryLocation = nullptr;
+    QPushButton* cmdLibraryBrowse = nullptr;
+    QGroupBox* fraOpenDocument = nullptr;
+    std::array<QRadioButton*, 3> optOpenDocument{};
+
+    QCheckBox* chkCopyToLibrary = nullptr;
+    QCheckBox* chkShowLibraryAtStartUp = nullptr;
+    QGroupBox* fraAutArchive = nullptr;
+    std::array<QRadioButton*, 3> optAutoArchive{};
+    QPushButton* cmdPersonalArchiveSettings = nullptr;
+    QGroupBox* fraSorting = nullptr;
+    QLabel* lblSortField = nullptr;
+    QComboBox* cmbSortField = nullptr;
+    QGroupBox* Frame3 = nullptr;
+    std::array<QRadioButton*, 2> optSortOrder{};
+
+    QLabel* lblAnnotation = nullptr;
+    QComboBox* cmbAnnotationColor = nullptr;
+    QLabel* lblBookmark = nullptr;
+    QComboBox* cmbBookmarkColor = nullptr;
+    QLabel* lblFound = nullptr;
+    QComboBox* cmbFoundColor = nullptr;
+    QGroupBox* Frame2 = nullptr;
+    QCheckBox* chkOverruleCSS = nullptr;
+    QLabel* lblUserFont = nullptr;
+    QComboBox* cmbUserFont = nullptr;
+    QLabel* lblFontSize = nullptr;
+    QComboBox* cmbFontSize = nullptr;
+    QLabel* lblForeGroundColor = nullptr;
+    QComboBox* cmbForeGroundColor = nullptr;
+    QLabel* lblBackgroundColor = nullptr;
+    QComboBox* cmbBackGroundColor = nullptr;
+    QGroupBox* fraSampleText = nullptr;
+    QLabel* txtSampleText = nullptr;
+
+    QGroupBox* fraSearchResults = nullptr;
+    std::array<QRadioButton*, 2> optSearchResults{};
+    QGroupBox* fraPersonalInterest = nullptr;
+    QLabel* lblPersonalInterests = nullptr;
+    QLineEdit* txtPersonalInterests = nullptr;
+
+    std::array<QPushButton*, 3> cmdButton{};
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void buildGeneralPage();
+    void buildLibraryPage();
+    void buildMarkupPage();
+    void buildSearchPage();
+    void setTabOrder();
+    void connectControls();
+    // First activation: language texts, translated colour names, accessible names.
+    void Form_Activate();
+    void nameInputsAfterTheirLabels();
+    void fillLists();
+    void applyOverrule();
+    void showSample();
+    void enableHelperButtons();
+    void focusFirstControl();
+    // Ctrl+Tab and Ctrl+Shift+Tab: the next or previous page, wrapping around.
+    void turnPage(int step);
+    // A control changed: the live options follow at once.
+    void controlChanged();
+
+    QButtonGroup* m_openDocument = nullptr;
+    QButtonGroup* m_autoArchive = nullptr;
+    QButtonGroup* m_sortOrder = nullptr;
+    QButtonGroup* m_searchResults = nullptr;
+    std::function<void()> m_browse;
+    std::function<void()> m_archiveSettings;
+    bool m_activated = false;
+    bool m_loading = false;
+};
