@@ -4,6 +4,7 @@
 #include "app/core/RunState.h"
 
 #include <QHash>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QSet>
 #include <algorithm>
@@ -15,20 +16,29 @@ namespace {
 const QLatin1String CrLf("\r\n");
 
 // Elements named name (every element for "*") below root, in document order.
-DomNodeList ElementsBelow(const DomNode& root, const QString& name)
+std::vector<DomNode> ElementsBelow(const DomNode& root, const QString& name, bool firstOnly)
 {
     if (name.isEmpty())
         return {};
     // A document answers with its own index walk, which also takes the pattern forms.
-    if (root.nodeType() == DomNodeType::Document)
-        return root.ownerDocument().getElementsByTagName(name);
+    if (root.nodeType() == DomNodeType::Document) {
+        if (firstOnly) {
+            const DomNode first = root.ownerDocument().firstElementByTagName(name);
+            return first.isNull() ? std::vector<DomNode>() : std::vector<DomNode>{first};
+        }
+        const DomNodeList all = root.ownerDocument().getElementsByTagName(name);
+        return std::vector<DomNode>(all.begin(), all.end());
+    }
     const bool all = name == QLatin1String("*");
     std::vector<DomNode> found;
     DomNode cur = root.firstChild();
     while (!cur.isNull()) {
         if (cur.nodeType() == DomNodeType::Element) {
-            if (all || cur.nodeName() == name)
+            if (all || cur.nodeName() == name) {
                 found.push_back(cur);
+                if (firstOnly)
+                    break;
+            }
             if (DomNode child = cur.firstChild(); !child.isNull()) {
                 cur = child;
                 continue;
@@ -47,7 +57,13 @@ DomNodeList ElementsBelow(const DomNode& root, const QString& name)
             }
         }
     }
-    return DomNodeList(std::move(found));
+    return found;
+}
+
+DomNode FirstElementBelow(const DomNode& root, const QString& name)
+{
+    const std::vector<DomNode> found = ElementsBelow(root, name, true);
+    return found.empty() ? DomNode() : found.front();
 }
 
 // An id as a 16-bit whole number: blanks, an optional sign and digits.
@@ -74,9 +90,20 @@ int ReadId(const QString& text)
 }
 
 // n zero-padded to width digits; wider when n needs more.
+// n in decimal, zero-padded to width (wider when n needs more digits).
 QString Ordinal(int n, int width = 2)
 {
-    return QStringLiteral("%1").arg(n, width, 10, QLatin1Char('0'));
+    char digits[16];
+    int len = 0;
+    unsigned v = n < 0 ? 0u : unsigned(n);
+    do {
+        digits[len++] = char('0' + v % 10);
+        v /= 10;
+    } while (v != 0 && len < 15);
+    QString out(qMax(width, len), QLatin1Char('0'));
+    for (int i = 0; i < len; ++i)
+        out[out.size() - 1 - i] = QLatin1Char(digits[i]);
+    return out;
 }
 
 // Builds the indented text. For a file in ISO-8859-1 every character beyond
@@ -287,8 +314,10 @@ QString GetXMLTagValue(const DomNode& nodeOrDoc, const QString& name)
         if (nodeOrDoc.isNull())
             RaiseError(ErrNo::NoObject, QStringLiteral("Object variable not set"));
         RunState& rs = Run();
-        rs.CurrentNodeList = ElementsBelow(nodeOrDoc, name);
-        rs.CurrentNode = rs.CurrentNodeList.item(0);
+        // The whole list is gathered only if someone reads it: the document
+        // facts are read from the first match, usually near the top.
+        rs.CurrentNodeList = DomNodeList([nodeOrDoc, name] { return ElementsBelow(nodeOrDoc, name, false); });
+        rs.CurrentNode = FirstElementBelow(nodeOrDoc, name);
         if (rs.CurrentNode.isNull()) {
             SetStep(QStringLiteral("Nothing found"));
             return QString();
@@ -349,6 +378,56 @@ QString getNewId(const DomNode& nodeOrDoc, const QString& name)
     });
 }
 
+namespace {
+
+enum class NavKind { Level1, Level2, Page };
+
+// A pattern that is a plain element path such as "rubriek/titel/head".
+bool IsElementPath(const QString& pattern)
+{
+    static const QRegularExpression path(QStringLiteral("^[A-Za-z_][\\w.-]*(/[A-Za-z_][\\w.-]*)*$"));
+    return path.match(pattern).hasMatch();
+}
+
+// The level-1 headings, the page marks and (for two levels) everything the
+// level-2 pattern may find, in document order. Plain element paths are found
+// in one walk; other patterns through a query.
+std::vector<std::pair<DomNode, NavKind>> NavigationNodes(const RunState& rs, const QString& level2, bool twoLevels)
+{
+    const QString level1 = rs.XdfNavLevel[1].trimmed();
+    std::vector<std::pair<DomNode, NavKind>> nodes;
+    if (IsElementPath(level1) && (!twoLevels || IsElementPath(level2))) {
+        std::vector<QStringList> paths{level1.split(QLatin1Char('/')), {QStringLiteral("pagenum")}};
+        if (twoLevels)
+            paths.push_back(level2.split(QLatin1Char('/')));
+        for (auto& [node, index] : rs.XmlDoc.findByPaths(paths))
+            nodes.emplace_back(node, index == 0 ? NavKind::Level1 : index == 1 ? NavKind::Page : NavKind::Level2);
+        return nodes;
+    }
+    const QString base = QStringLiteral("//") + rs.XdfNavLevel[1] + QStringLiteral(" | //pagenum");
+    DomNodeList found;
+    QSet<const void*> level1Nodes;
+    if (twoLevels) {
+        found = rs.XmlDoc.selectNodes(base + QStringLiteral(" | //") + level2);
+        for (const DomNode& node : rs.XmlDoc.selectNodes(QStringLiteral("//") + rs.XdfNavLevel[1]))
+            level1Nodes.insert(node.identity());
+    }
+    const bool withLevel2 = found.length() > 0 && !level1Nodes.isEmpty();
+    if (!withLevel2)
+        found = rs.XmlDoc.selectNodes(base);
+    for (const DomNode& node : found) {
+        NavKind kind = NavKind::Level1;
+        if (node.nodeName().toLower() == QLatin1String("pagenum"))
+            kind = NavKind::Page;
+        else if (withLevel2 && !level1Nodes.contains(node.identity()))
+            kind = NavKind::Level2;
+        nodes.emplace_back(node, kind);
+    }
+    return nodes;
+}
+
+} // namespace
+
 void AddNodeIds()
 {
     GuardedVoid("AddNodeIds", [] {
@@ -358,45 +437,31 @@ void AddNodeIds()
             RaiseError(ErrNo::InvalidCall, QStringLiteral("Invalid procedure call: no navigation level 1"));
         const QString level2 = rs.XdfNavLevel[2].trimmed();
         const bool twoLevels = rs.NavLevelCount >= 2 && !level2.isEmpty();
-        const QString base = QStringLiteral("//") + rs.XdfNavLevel[1] + QStringLiteral(" | //pagenum");
         // Level-2 headings take part in the walk too, so that a page mark is
-        // numbered after the article it stands in. Every node the relative
-        // level-2 pattern finds below a grandparent is also found by "//"
-        // and that pattern; the others are passed over below.
-        DomNodeList nodes;
-        QSet<const void*> level1;
-        if (twoLevels) {
-            nodes = rs.XmlDoc.selectNodes(base + QStringLiteral(" | //") + level2);
-            for (const DomNode& node : rs.XmlDoc.selectNodes(QStringLiteral("//") + rs.XdfNavLevel[1]))
-                level1.insert(node.identity());
-        }
-        if (nodes.length() == 0 || level1.isEmpty()) {
-            nodes = rs.XmlDoc.selectNodes(base);
-            if (twoLevels)
-                for (const DomNode& node : nodes)
-                    if (node.nodeName().toLower() != QLatin1String("pagenum"))
-                        level1.insert(node.identity());
-        }
+        // numbered after the article it stands in. Everything the relative
+        // level-2 pattern finds below a grandparent is among them; the
+        // others are passed over.
+        const auto nodes = NavigationNodes(rs, level2, twoLevels);
 
         const QString id = QStringLiteral("id");
         QHash<const void*, int> level2Ordinal;
         int l1 = 0, l2 = 0, page = 0;
-        for (const DomNode& node : nodes) {
-            if (node.nodeName().toLower() == QLatin1String("pagenum")) {
+        for (const auto& [node, kind] : nodes) {
+            if (kind == NavKind::Page) {
                 SetStep(QStringLiteral("Give a page number its id"));
                 AddAttribute(node, id, Ordinal(l1) + Ordinal(l2) + Ordinal(page, 3));
                 ++page;
                 rs.HasPageNumbers = true;
                 continue;
             }
-            if (const auto found = level2Ordinal.constFind(node.identity()); found != level2Ordinal.constEnd()) {
+            if (kind == NavKind::Level2) {
                 // The pages that follow belong to this heading.
-                l2 = found.value();
-                page = 0;
+                if (const auto found = level2Ordinal.constFind(node.identity()); found != level2Ordinal.constEnd()) {
+                    l2 = found.value();
+                    page = 0;
+                }
                 continue;
             }
-            if (twoLevels && !level1.contains(node.identity()))
-                continue;
             SetStep(QStringLiteral("Give a level-1 node its id"));
             ++l1;
             l2 = 0;

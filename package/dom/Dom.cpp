@@ -402,7 +402,7 @@ DomNode DomNodeList::item(int i) const
 
 DomNode DomNodeList::nextNode()
 {
-    if (m_cursor >= m_nodes.size())
+    if (m_cursor >= nodes().size())
         return {};
     return m_nodes[m_cursor++];
 }

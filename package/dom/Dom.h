@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -109,19 +111,31 @@ class DomNodeList {
 public:
     DomNodeList() = default;
     explicit DomNodeList(std::vector<DomNode> nodes) : m_nodes(std::move(nodes)) {}
+    // A list gathered only when it is first read, for lists that are often
+    // made and seldom looked at.
+    explicit DomNodeList(std::function<std::vector<DomNode>()> gather) : m_gather(std::move(gather)) {}
 
-    int length() const { return static_cast<int>(m_nodes.size()); }
+    int length() const { return static_cast<int>(nodes().size()); }
     // Node i (0-based); a null node outside the list.
     DomNode item(int i) const;
     // Cursor reading: each call returns the next node, then null nodes.
     DomNode nextNode();
     void reset() { m_cursor = 0; }
 
-    auto begin() const { return m_nodes.begin(); }
-    auto end() const { return m_nodes.end(); }
+    auto begin() const { return nodes().begin(); }
+    auto end() const { return nodes().end(); }
 
 private:
-    std::vector<DomNode> m_nodes;
+    const std::vector<DomNode>& nodes() const
+    {
+        if (m_gather) {
+            m_nodes = m_gather();
+            m_gather = nullptr;
+        }
+        return m_nodes;
+    }
+    mutable std::vector<DomNode> m_nodes;
+    mutable std::function<std::vector<DomNode>()> m_gather;
     size_t m_cursor = 0;
 };
 
@@ -165,6 +179,14 @@ public:
     // All elements of that name in document order; a pattern such as
     // "bookmark[@id='0']/*" is taken as a query anywhere in the document.
     DomNodeList getElementsByTagName(const QString& nameOrPattern) const;
+    // The first of those, found without walking the rest of the document.
+    DomNode firstElementByTagName(const QString& nameOrPattern) const;
+
+    // One walk through the document for element paths such as
+    // "rubriek/titel/head" (a head in a titel in a rubriek): every element
+    // that ends one of the paths, in document order, with the index of the
+    // first path it ends.
+    std::vector<std::pair<DomNode, int>> findByPaths(const std::vector<QStringList>& paths) const;
 
     DomNodeList selectNodes(const QString& pattern) const { return asNode().selectNodes(pattern); }
     DomNode selectSingleNode(const QString& pattern) const { return asNode().selectSingleNode(pattern); }

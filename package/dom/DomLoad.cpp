@@ -11,6 +11,7 @@
 #include <cctype>
 #include <cstring>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -174,18 +175,24 @@ const ByteTable& TableFor(Encoding e)
     return e == Encoding::Windows1252 ? windows1252 : latin1;
 }
 
-size_t ConvertedSize(const unsigned char* in, size_t n, const ByteTable& table)
+// Converts n single-byte characters to UTF-8 at out; returns the end. ASCII
+// runs, most of any Western text, are copied eight bytes at a time.
+char* Convert(const unsigned char* in, size_t n, const ByteTable& table, char* out)
 {
-    size_t size = n;
-    for (size_t i = 0; i < n; ++i)
-        size += table[in[i]].length - 1u;
-    return size;
-}
-
-void Convert(const unsigned char* in, size_t n, const ByteTable& table, char* out)
-{
-    for (size_t i = 0; i < n; ++i) {
-        const unsigned char b = in[i];
+    constexpr uint64_t HighBits = 0x8080808080808080ull;
+    size_t i = 0;
+    while (i < n) {
+        if (i + 8 <= n) {
+            uint64_t word;
+            std::memcpy(&word, in + i, 8);
+            if ((word & HighBits) == 0) {
+                std::memcpy(out, in + i, 8);
+                out += 8;
+                i += 8;
+                continue;
+            }
+        }
+        const unsigned char b = in[i++];
         if (b < 0x80) {
             *out++ = char(b);
         } else {
@@ -194,6 +201,13 @@ void Convert(const unsigned char* in, size_t n, const ByteTable& table, char* ou
             out += u.length;
         }
     }
+    return out;
+}
+
+// The most UTF-8 bytes one single-byte character can become.
+size_t MaxExpansion(Encoding e)
+{
+    return e == Encoding::Windows1252 ? 3 : 2;
 }
 
 // ---- errors
@@ -287,27 +301,25 @@ bool ParseUtf8(DomTree& tree, const char* text, size_t size, DomParseError& erro
 }
 
 // Latin-1 and Windows-1252 are converted here in one pass into a buffer the
-// parser then owns and parses in place: much faster than the parser's own
-// Latin-1 path on large documents.
+// parser then owns and parses in place.
 bool ParseSingleByte(DomTree& tree, const char* bytes, size_t n, Encoding encoding, DomParseError& error)
 {
     const auto* in = reinterpret_cast<const unsigned char*>(bytes);
     const ByteTable& table = TableFor(encoding);
-    const size_t size = ConvertedSize(in, n, table);
-    if (size == 0)
+    if (n == 0)
         return ParseUtf8(tree, "", 0, error);
-    auto* buffer = static_cast<char*>(pugi::get_memory_allocation_function()(size));
+    auto* buffer = static_cast<char*>(pugi::get_memory_allocation_function()(n * MaxExpansion(encoding)));
     if (!buffer) {
         error = {pugi::status_out_of_memory, QStringLiteral("Out of memory"), 1, 1};
         return false;
     }
-    Convert(in, n, table, buffer);
+    const size_t size = static_cast<size_t>(Convert(in, n, table, buffer) - buffer);
     const pugi::xml_parse_result result =
         tree.doc.load_buffer_inplace_own(buffer, size, ParseOptions, pugi::encoding_utf8);
     if (!result) {
         // The parser changed its buffer; locate the error in a fresh copy.
-        std::string text(size, '\0');
-        Convert(in, n, table, text.data());
+        std::string text(n * MaxExpansion(encoding), '\0');
+        text.resize(static_cast<size_t>(Convert(in, n, table, text.data()) - text.data()));
         SetFailure(error, result, text.data(), text.size());
         return false;
     }
@@ -379,6 +391,91 @@ bool Fail(DomDocumentData& data, int code, const QString& reason)
 
 } // namespace
 
+namespace {
+
+// Reads exactly n bytes; false on a short read.
+bool ReadFully(QFile& file, char* to, qint64 n)
+{
+    while (n > 0) {
+        const qint64 got = file.read(to, n);
+        if (got <= 0)
+            return false;
+        to += got;
+        n -= got;
+    }
+    return true;
+}
+
+// Reads a file straight into the buffer the parser will own, converting
+// single-byte encodings piece by piece on the way, so a large document is
+// held once as text and once as a tree, never a third time as raw bytes.
+// Returns false with reason empty when the file should be read whole instead.
+bool ParseFileInPlace(DomTree& tree, QFile& file, DomParseError& error, bool& handled)
+{
+    handled = false;
+    const qint64 size = file.size();
+    const QByteArray head = file.peek(4096);
+    const Detected d = Detect(head.constData(), static_cast<size_t>(head.size()), false);
+    const auto parseFailed = [&](const pugi::xml_parse_result& result) {
+        // The parser changed its buffer: read the file again to say where the error is.
+        file.seek(0);
+        const QByteArray bytes = file.readAll();
+        DomTree scratch;
+        if (!DomParseInto(scratch, bytes.constData(), static_cast<size_t>(bytes.size()), false, error))
+            return false;
+        error.errorCode = static_cast<int>(result.status);
+        error.reason = QString::fromUtf8(result.description());
+        return false;
+    };
+    if (size <= 0 || d.skip != 0)
+        return false;
+    if (d.encoding == Encoding::Utf8) {
+        handled = true;
+        auto* buffer = static_cast<char*>(pugi::get_memory_allocation_function()(static_cast<size_t>(size)));
+        if (!buffer) {
+            error = {pugi::status_out_of_memory, QStringLiteral("Out of memory"), 1, 1};
+            return false;
+        }
+        if (!ReadFully(file, buffer, size)) {
+            pugi::get_memory_deallocation_function()(buffer);
+            error = {pugi::status_io_error, QStringLiteral("Error reading from file: %1").arg(file.errorString()), 0, 0};
+            return false;
+        }
+        const pugi::xml_parse_result result =
+            tree.doc.load_buffer_inplace_own(buffer, static_cast<size_t>(size), ParseOptions, pugi::encoding_utf8);
+        return result ? true : parseFailed(result);
+    }
+    if (d.encoding != Encoding::Latin1 && d.encoding != Encoding::Windows1252)
+        return false;
+    handled = true;
+    const ByteTable& table = TableFor(d.encoding);
+    // Untouched pages of the generous allocation never become resident.
+    auto* buffer =
+        static_cast<char*>(pugi::get_memory_allocation_function()(static_cast<size_t>(size) * MaxExpansion(d.encoding)));
+    if (!buffer) {
+        error = {pugi::status_out_of_memory, QStringLiteral("Out of memory"), 1, 1};
+        return false;
+    }
+    constexpr qint64 Piece = 1 << 20;
+    std::vector<unsigned char> piece(static_cast<size_t>(std::min(size, Piece)));
+    char* out = buffer;
+    for (qint64 left = size; left > 0;) {
+        const qint64 n = std::min(left, Piece);
+        if (!ReadFully(file, reinterpret_cast<char*>(piece.data()), n)) {
+            pugi::get_memory_deallocation_function()(buffer);
+            error = {pugi::status_io_error, QStringLiteral("Error reading from file: %1").arg(file.errorString()), 0, 0};
+            return false;
+        }
+        out = Convert(piece.data(), static_cast<size_t>(n), table, out);
+        left -= n;
+    }
+    const pugi::xml_parse_result result = tree.doc.load_buffer_inplace_own(
+        buffer, static_cast<size_t>(out - buffer), ParseOptions, pugi::encoding_utf8);
+    return result ? true : parseFailed(result);
+}
+
+} // namespace
+
 bool DomDocument::load(const QString& path)
 {
     DomDocumentData& data = *m_data;
@@ -390,21 +487,27 @@ bool DomDocument::load(const QString& path)
         return Fail(data, pugi::status_io_error,
                     QStringLiteral("Error reading from file %1: %2").arg(path, file.errorString()));
     auto tree = std::make_shared<DomTree>();
-    // Parsing straight from a mapping of the file saves a copy of a large
-    // document; the files read here are the program's own or unpacked into
-    // its working folder, so nothing truncates them under us.
-    const qint64 size = file.size();
-    if (uchar* view = size > 0 ? file.map(0, size) : nullptr) {
-        const bool ok = DomParseInto(*tree, reinterpret_cast<const char*>(view), static_cast<size_t>(size), false,
-                                     data.error);
-        file.unmap(view);
+    data.error = {};
+    bool handled = false;
+    bool ok = false;
+    try {
+        ok = ParseFileInPlace(*tree, file, data.error, handled);
+    } catch (const std::bad_alloc&) {
+        handled = true;
+        data.error = {pugi::status_out_of_memory, QStringLiteral("Out of memory"), 1, 1};
+    }
+    if (handled) {
+        if (ok)
+            TidyIndentation(tree->doc);
         return Finish(data, std::move(tree), ok);
     }
+    // Other encodings, byte order marks and empty files take the general path.
+    file.seek(0);
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return Fail(data, pugi::status_io_error,
                     QStringLiteral("Error reading from file %1: %2").arg(path, file.errorString()));
-    const bool ok = DomParseInto(*tree, bytes.constData(), static_cast<size_t>(bytes.size()), false, data.error);
+    ok = DomParseInto(*tree, bytes.constData(), static_cast<size_t>(bytes.size()), false, data.error);
     return Finish(data, std::move(tree), ok);
 }
 

@@ -142,23 +142,26 @@ QString DomAnywherePattern(const QString& pattern)
     return branches.join(QStringLiteral(" | "));
 }
 
-DomNodeList DomDocument::getElementsByTagName(const QString& nameOrPattern) const
-{
-    if (nameOrPattern.isEmpty())
-        return {};
-    if (DomIsPattern(nameOrPattern))
-        return DomNodeList(DomRunQuery(asNode(), DomAnywherePattern(nameOrPattern), {}, false));
+namespace {
 
-    const DomTree& tree = *m_data->tree;
-    const bool all = nameOrPattern == QLatin1String("*");
-    const std::string name = nameOrPattern.toStdString();
+// Elements of one name (every element for "*") in document order, the free
+// holder passed over; stops after the first when firstOnly.
+std::vector<DomNode> ElementsNamed(const std::shared_ptr<DomDocumentData>& data, const QString& nameText,
+                                   bool firstOnly)
+{
+    const DomTree& tree = *data->tree;
+    const bool all = nameText == QLatin1String("*");
+    const std::string name = nameText.toStdString();
     std::vector<DomNode> found;
     const pugi::xml_node top = tree.doc;
     pugi::xml_node cur = top.first_child();
     while (cur) {
         const bool element = cur.type() == pugi::node_element && !tree.isHolder(cur);
-        if (element && (all || name == cur.name()))
-            found.push_back(DomAccess::make(m_data, m_data->tree, cur));
+        if (element && (all || name == cur.name())) {
+            found.push_back(DomAccess::make(data, data->tree, cur));
+            if (firstOnly)
+                break;
+        }
         if (element && cur.first_child()) {
             cur = cur.first_child();
             continue;
@@ -169,5 +172,75 @@ DomNodeList DomDocument::getElementsByTagName(const QString& nameOrPattern) cons
             break;
         cur = cur.next_sibling();
     }
-    return DomNodeList(std::move(found));
+    return found;
+}
+
+} // namespace
+
+DomNodeList DomDocument::getElementsByTagName(const QString& nameOrPattern) const
+{
+    if (nameOrPattern.isEmpty())
+        return {};
+    if (DomIsPattern(nameOrPattern))
+        return DomNodeList(DomRunQuery(asNode(), DomAnywherePattern(nameOrPattern), {}, false));
+    return DomNodeList(ElementsNamed(m_data, nameOrPattern, false));
+}
+
+DomNode DomDocument::firstElementByTagName(const QString& nameOrPattern) const
+{
+    if (nameOrPattern.isEmpty())
+        return {};
+    const std::vector<DomNode> found =
+        DomIsPattern(nameOrPattern) ? DomRunQuery(asNode(), DomAnywherePattern(nameOrPattern), {}, true)
+                                    : ElementsNamed(m_data, nameOrPattern, true);
+    return found.empty() ? DomNode() : found.front();
+}
+
+std::vector<std::pair<DomNode, int>> DomDocument::findByPaths(const std::vector<QStringList>& paths) const
+{
+    // Each path as its names from the element upwards.
+    std::vector<std::vector<std::string>> upwards;
+    for (const QStringList& path : paths) {
+        std::vector<std::string> names;
+        for (auto it = path.crbegin(); it != path.crend(); ++it)
+            names.push_back(it->toStdString());
+        upwards.push_back(std::move(names));
+    }
+    auto ends = [&](pugi::xml_node element, const std::vector<std::string>& names) {
+        if (names.empty())
+            return false;
+        pugi::xml_node cur = element;
+        for (const std::string& name : names) {
+            if (!cur || cur.type() != pugi::node_element || name != cur.name())
+                return false;
+            cur = cur.parent();
+        }
+        return true;
+    };
+
+    const DomTree& tree = *m_data->tree;
+    std::vector<std::pair<DomNode, int>> found;
+    const pugi::xml_node top = tree.doc;
+    pugi::xml_node cur = top.first_child();
+    while (cur) {
+        const bool element = cur.type() == pugi::node_element && !tree.isHolder(cur);
+        if (element) {
+            for (size_t i = 0; i < upwards.size(); ++i) {
+                if (ends(cur, upwards[i])) {
+                    found.emplace_back(DomAccess::make(m_data, m_data->tree, cur), static_cast<int>(i));
+                    break;
+                }
+            }
+        }
+        if (element && cur.first_child()) {
+            cur = cur.first_child();
+            continue;
+        }
+        while (cur != top && !cur.next_sibling())
+            cur = cur.parent();
+        if (cur == top)
+            break;
+        cur = cur.next_sibling();
+    }
+    return found;
 }
