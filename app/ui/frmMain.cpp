@@ -286,6 +286,12 @@ void frmMain::buildMenus()
     connect(mnuFileExit, &QAction::triggered, this, &frmMain::mnuFileExit_Click);
     connect(mnuExtraOptions, &QAction::triggered, this, &frmMain::mnuExtraOptions_Click);
     // "Annotations and Bookmarks", "Select new ..." and "Paste..." do nothing when chosen.
+
+    // The level and article moves are offered once there is somewhere to move.
+    for (QAction* a : {mnuNavigateLevelUp, mnuNavigateNextArticle, mnuNavigatePreviousArticle})
+        a->setEnabled(false);
+    for (QPushButton* b : {cmdLevelUp, cmdNextArticle, cmdPrevArticle})
+        b->setEnabled(false);
 }
 
 void frmMain::Form_Load()
