@@ -5,6 +5,7 @@
 #include "app/core/RunState.h"
 #include "app/ui/QtPrompter.h"
 #include "app/ui/frmMain.h"
+#include "package/modEntities.h"
 #include "settings/Options.h"
 #include "settings/modLanguage.h"
 
@@ -27,6 +28,7 @@ bool Startup::Main(const QStringList& arguments)
 {
     RunState& rs = Run();
     rs.DocumentOpen = false;
+    LoadEntityMapping();
 
     // The working folder is created before the main window loads.
     if (!AppPaths::Init())
