@@ -4,7 +4,8 @@ namespace {
 
 class SilentPrompter final : public Prompter {
 public:
-    PromptAnswer MsgBox(const QString&, PromptButtons buttons, PromptIcon, const QString&) override
+    PromptAnswer MsgBox(const QString&, PromptButtons buttons, PromptIcon, const QString&,
+                        std::optional<PromptAnswer>) override
     {
         switch (buttons) {
         case PromptButtons::Ok:
@@ -20,7 +21,10 @@ public:
         }
         return PromptAnswer::Cancel;
     }
-    std::optional<QString> InputBox(const QString&, const QString&, const QString&) override { return std::nullopt; }
+    std::optional<QString> InputBox(const QString&, const QString&, const QString&, bool) override
+    {
+        return std::nullopt;
+    }
     QString GetOpenFileName(const QString&, const QString&, const QStringList&) override { return {}; }
 };
 

@@ -17,11 +17,14 @@ class Prompter {
 public:
     virtual ~Prompter() = default;
     // A message box; an empty title means the program's display name T(1).
+    // The first button is the default unless defaultAnswer names another.
     virtual PromptAnswer MsgBox(const QString& text, PromptButtons buttons = PromptButtons::Ok,
-                                PromptIcon icon = PromptIcon::None, const QString& title = {}) = 0;
-    // An input box; no value when the reader cancels.
+                                PromptIcon icon = PromptIcon::None, const QString& title = {},
+                                std::optional<PromptAnswer> defaultAnswer = std::nullopt) = 0;
+    // An input box; no value when the reader cancels. A secret entry (a
+    // passphrase) is not shown on the screen.
     virtual std::optional<QString> InputBox(const QString& prompt, const QString& title = {},
-                                            const QString& defaultText = {}) = 0;
+                                            const QString& defaultText = {}, bool secret = false) = 0;
     // The file-open dialog; an empty string when the reader cancels.
     virtual QString GetOpenFileName(const QString& title, const QString& folder, const QStringList& filters) = 0;
 };

@@ -33,7 +33,8 @@ private:
 
 } // namespace
 
-PromptAnswer QtPrompter::MsgBox(const QString& text, PromptButtons buttons, PromptIcon icon, const QString& title)
+PromptAnswer QtPrompter::MsgBox(const QString& text, PromptButtons buttons, PromptIcon icon, const QString& title,
+                                std::optional<PromptAnswer> defaultAnswer)
 {
     FocusKeeper keeper;
     QMessageBox box(m_owner);
@@ -68,6 +69,17 @@ PromptAnswer QtPrompter::MsgBox(const QString& text, PromptButtons buttons, Prom
         byDefault = QMessageBox::Abort;
         break;
     }
+    if (defaultAnswer) {
+        switch (*defaultAnswer) {
+        case PromptAnswer::Ok: byDefault = QMessageBox::Ok; break;
+        case PromptAnswer::Cancel: byDefault = QMessageBox::Cancel; break;
+        case PromptAnswer::Yes: byDefault = QMessageBox::Yes; break;
+        case PromptAnswer::No: byDefault = QMessageBox::No; break;
+        case PromptAnswer::Retry: byDefault = QMessageBox::Retry; break;
+        case PromptAnswer::Abort: byDefault = QMessageBox::Abort; break;
+        case PromptAnswer::Ignore: byDefault = QMessageBox::Ignore; break;
+        }
+    }
     box.setStandardButtons(standard);
     box.setDefaultButton(byDefault);
     switch (box.exec()) {
@@ -81,12 +93,13 @@ PromptAnswer QtPrompter::MsgBox(const QString& text, PromptButtons buttons, Prom
     }
 }
 
-std::optional<QString> QtPrompter::InputBox(const QString& prompt, const QString& title, const QString& defaultText)
+std::optional<QString> QtPrompter::InputBox(const QString& prompt, const QString& title, const QString& defaultText,
+                                            bool secret)
 {
     FocusKeeper keeper;
     bool ok = false;
-    const QString text = QInputDialog::getText(m_owner, titleOrProductName(title), prompt, QLineEdit::Normal,
-                                               defaultText, &ok);
+    const QString text = QInputDialog::getText(m_owner, titleOrProductName(title), prompt,
+                                               secret ? QLineEdit::Password : QLineEdit::Normal, defaultText, &ok);
     if (!ok)
         return std::nullopt;
     return text;

@@ -12,8 +12,10 @@ public:
     explicit QtPrompter(QWidget* owner = nullptr) : m_owner(owner) {}
     void setOwner(QWidget* owner) { m_owner = owner; }
 
-    PromptAnswer MsgBox(const QString& text, PromptButtons buttons, PromptIcon icon, const QString& title) override;
-    std::optional<QString> InputBox(const QString& prompt, const QString& title, const QString& defaultText) override;
+    PromptAnswer MsgBox(const QString& text, PromptButtons buttons, PromptIcon icon, const QString& title,
+                        std::optional<PromptAnswer> defaultAnswer) override;
+    std::optional<QString> InputBox(const QString& prompt, const QString& title, const QString& defaultText,
+                                    bool secret) override;
     QString GetOpenFileName(const QString& title, const QString& folder, const QStringList& filters) override;
 
 private:

@@ -7,7 +7,9 @@
 #include "app/core/Prompter.h"
 #include "app/core/RunState.h"
 #include "app/core/WorkingFolder.h"
+#include "package/modUnzip.h"
 #include "package/modXML.h"
+#include "package/ui/frmEncryption.h"
 #include "package/modXdf.h"
 #include "settings/modFilesFolders.h"
 #include "settings/modLanguage.h"
@@ -60,10 +62,20 @@ std::optional<std::array<QString, 8>> frmMain::OpenFile(QString& path, bool& add
             Prompt().MsgBox(SetLangTxt(1109), PromptButtons::Ok);
             break;
         case PackageKind::Zip:
-        case PackageKind::Encrypted:
-            // Packages are unpacked here once package extraction exists.
-            Prompt().MsgBox(SetLangTxt(1110), PromptButtons::Ok);
-            return;
+            SetStep(QStringLiteral("Unzip file"));
+            Unzip(); // tells the reader what went wrong; a package without XML is reported by the load
+            break;
+        case PackageKind::Encrypted: {
+            SetStep(QStringLiteral("Descrypt file"));
+            frmEncryption decryption(this);
+            if (!decryption.DecryptFile(path, addOnly))
+                return; // the reader was told why, and nothing of the package is in the working folder
+            SetStep(QStringLiteral("Unzip file"));
+            rs.UnzipZipFile = rs.UnzipExtractDir + QLatin1Char('_');
+            Unzip();
+            QFile::remove(rs.UnzipZipFile); // the decrypted archive is not needed once unpacked
+            break;
+        }
         case PackageKind::Unsupported:
             Prompt().MsgBox(SetLangTxt(1110), PromptButtons::Ok);
             return;

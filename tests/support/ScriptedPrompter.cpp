@@ -1,9 +1,9 @@
 #include "tests/support/ScriptedPrompter.h"
 
 PromptAnswer ScriptedPrompter::MsgBox(const QString& text, PromptButtons buttons, PromptIcon icon,
-                                      const QString& title)
+                                      const QString& title, std::optional<PromptAnswer> defaultAnswer)
 {
-    m_questions.push_back({Question::Kind::Message, text, title, buttons, icon});
+    m_questions.push_back({Question::Kind::Message, text, title, buttons, icon, defaultAnswer, false});
     if (!m_answers.empty()) {
         const PromptAnswer a = m_answers.front();
         m_answers.pop_front();
@@ -21,9 +21,11 @@ PromptAnswer ScriptedPrompter::MsgBox(const QString& text, PromptButtons buttons
     }
 }
 
-std::optional<QString> ScriptedPrompter::InputBox(const QString& prompt, const QString& title, const QString&)
+std::optional<QString> ScriptedPrompter::InputBox(const QString& prompt, const QString& title, const QString&,
+                                                  bool secret)
 {
-    m_questions.push_back({Question::Kind::Input, prompt, title, PromptButtons::OkCancel, PromptIcon::None});
+    m_questions.push_back(
+        {Question::Kind::Input, prompt, title, PromptButtons::OkCancel, PromptIcon::None, std::nullopt, secret});
     if (m_inputs.empty())
         return std::nullopt;
     auto a = m_inputs.front();
@@ -33,7 +35,8 @@ std::optional<QString> ScriptedPrompter::InputBox(const QString& prompt, const Q
 
 QString ScriptedPrompter::GetOpenFileName(const QString& title, const QString&, const QStringList&)
 {
-    m_questions.push_back({Question::Kind::OpenFile, {}, title, PromptButtons::OkCancel, PromptIcon::None});
+    m_questions.push_back(
+        {Question::Kind::OpenFile, {}, title, PromptButtons::OkCancel, PromptIcon::None, std::nullopt, false});
     if (m_files.empty())
         return {};
     QString a = m_files.front();

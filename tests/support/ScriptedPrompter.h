@@ -18,6 +18,8 @@ public:
         QString title;
         PromptButtons buttons = PromptButtons::Ok;
         PromptIcon icon = PromptIcon::None;
+        std::optional<PromptAnswer> defaultAnswer;
+        bool secret = false;
     };
 
     ScriptedPrompter() { SetPrompter(this); }
@@ -31,8 +33,10 @@ public:
     const std::vector<Question>& questions() const { return m_questions; }
     void clear() { m_questions.clear(); }
 
-    PromptAnswer MsgBox(const QString& text, PromptButtons buttons, PromptIcon icon, const QString& title) override;
-    std::optional<QString> InputBox(const QString& prompt, const QString& title, const QString& defaultText) override;
+    PromptAnswer MsgBox(const QString& text, PromptButtons buttons, PromptIcon icon, const QString& title,
+                        std::optional<PromptAnswer> defaultAnswer) override;
+    std::optional<QString> InputBox(const QString& prompt, const QString& title, const QString& defaultText,
+                                    bool secret) override;
     QString GetOpenFileName(const QString& title, const QString& folder, const QStringList& filters) override;
 
 private:
