@@ -16,13 +16,18 @@ for arg in "$@"; do
   if [ "$arg" = "--smoke" ]; then smoke=true; else args+=("$arg"); fi
 done
 
-targets=(qb_open_path_bench quillbook-gen-paper)
+targets=(qb_open_path_bench quillbook-gen-paper qb_tokenizer_bench qb_package_open_bench)
 $smoke && targets+=(qb_bench_tests)
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQB_BUILD_BENCH=ON -DQB_BUILD_TESTS=ON >/dev/null
 ninja -C build-bench "${targets[@]}"
 
 if $smoke; then
   QT_QPA_PLATFORM=offscreen build-bench/bench/qb_bench_tests --gtest_brief=1
-  exec build-bench/bench/qb_open_path_bench --smoke ${args[@]+"${args[@]}"}
+  build-bench/bench/qb_open_path_bench --smoke ${args[@]+"${args[@]}"}
+  build-bench/bench/qb_tokenizer_bench --smoke
+  QT_QPA_PLATFORM=offscreen build-bench/bench/qb_package_open_bench --smoke
+  exit 0
 fi
-exec build-bench/bench/qb_open_path_bench ${args[@]+"${args[@]}"}
+build-bench/bench/qb_open_path_bench ${args[@]+"${args[@]}"}
+build-bench/bench/qb_tokenizer_bench
+QT_QPA_PLATFORM=offscreen build-bench/bench/qb_package_open_bench
