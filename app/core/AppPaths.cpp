@@ -61,5 +61,6 @@ QString LanguagesDir() { return DataDir() + QStringLiteral("/Languages"); }
 QString DefaultDir() { return DataDir() + QStringLiteral("/Default"); }
 QString CssDir() { return DataDir() + QStringLiteral("/CSS"); }
 QString SamplesDir() { return DataDir() + QStringLiteral("/samples"); }
+QString SoundsDir() { return DataDir() + QStringLiteral("/sounds"); }
 
 } // namespace AppPaths

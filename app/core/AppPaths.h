@@ -29,5 +29,7 @@ QString DefaultDir();
 QString CssDir();
 // The bundled sample documents.
 QString SamplesDir();
+// The cue sounds (BeginDocument.wav, Navigate.wav, ...).
+QString SoundsDir();
 
 } // namespace AppPaths
