@@ -11,11 +11,8 @@
 namespace {
 
 constexpr int MaxColor = 0xFFFFFF;
-// Indents are in twips, the unit the old view used: 1440 to the inch, so 15 to
-// a pixel at 96 dpi, which is what a QTextDocument lays out in.
-constexpr double TwipsPerPixel = 15.0;
-// The largest font size the old view accepted.
-constexpr double MaxFontPoints = 1638.0;
+constexpr double TwipsPerPixel = TextViewer::TwipsPerPixel;
+constexpr double MaxFontPoints = TextViewer::MaxFontPoints;
 
 void Require(bool ok, const char* what)
 {
@@ -79,8 +76,10 @@ TextViewer::TextViewer(QObject* parent) : QObject(parent), m_doc(new QTextDocume
     // Anything that edits the document behind the viewer's back makes the maps stale.
     // (contentsChange would say where, but comes only once a layout exists.)
     connect(m_doc, &QTextDocument::contentsChanged, this, [this] {
-        if (!m_inOwnEdit)
+        if (!m_inOwnEdit) {
             invalidateMaps();
+            m_lastBlock = QTextBlock();
+        }
     });
 }
 
@@ -147,6 +146,16 @@ QTextCursor TextViewer::caret() const
     return m_hostHasCaret ? m_host->caret() : m_cursor;
 }
 
+// The caret without a copy of the viewer's own cursor, for the calls a text build makes most.
+const QTextCursor& TextViewer::caretRef() const
+{
+    syncCaret();
+    if (!m_hostHasCaret)
+        return m_cursor;
+    m_hostCaret = m_host->caret();
+    return m_hostCaret;
+}
+
 void TextViewer::putCaret(const QTextCursor& cursor)
 {
     m_cursor = cursor;
@@ -183,28 +192,42 @@ QTextCharFormat TextViewer::formatOfText(const QTextCursor& caret) const
     return probe.charFormat();
 }
 
-void TextViewer::applyCharFormat(const QTextCharFormat& change)
+// Sets one property of the character formatting: of the selection, and of the
+// text inserted next.
+void TextViewer::setCharProperty(int property, const QVariant& value)
 {
     QTextCursor c = caret();
     insertionFormat(c);
-    m_charFormat.merge(change);
     if (c.hasSelection()) {
+        QTextCharFormat change;
+        change.setProperty(property, value);
         const OwnEdit own(m_inOwnEdit);
         c.mergeCharFormat(change);
+    } else if (m_charFormat.property(property) == value) {
+        return; // a text build sets the same formatting again and again
     }
+    m_charFormat.setProperty(property, value);
 }
 
-void TextViewer::applyBlockFormat(const QTextBlockFormat& change)
+// Sets one property of the paragraphs of the selection, or with a bare caret
+// of its own paragraph, which the paragraphs started from it inherit.
+void TextViewer::setBlockProperty(int property, const QVariant& value)
 {
-    // Paragraph formatting always belongs to whole paragraphs: with a bare caret
-    // its own, which the paragraphs started from it inherit.
     QTextCursor c = caret();
+    // A text build sets the same paragraph formatting again and again; leaving
+    // the document alone then is much cheaper than an edit.
+    if (!c.hasSelection() && c.blockFormat().property(property) == value)
+        return;
+    QTextBlockFormat change;
+    change.setProperty(property, value);
+    m_lastBlock = QTextBlock();
     const OwnEdit own(m_inOwnEdit);
     c.mergeBlockFormat(change);
 }
 
 void TextViewer::clearDocument()
 {
+    m_lastBlock = QTextBlock();
     {
         const OwnEdit own(m_inOwnEdit);
         m_doc->clear();
@@ -233,7 +256,7 @@ void TextViewer::setText(const QString& text)
             const OwnEdit own(m_inOwnEdit);
             c.insertText(text, QTextCharFormat());
         }
-        appendToMaps(0);
+        appendToMaps(0, text);
         c.setPosition(0);
     }
     putCaret(c);
@@ -273,26 +296,37 @@ void TextViewer::setSelLength(int length)
 
 void TextViewer::setSelText(const QString& text)
 {
-    QTextCursor c = caret();
+    syncCaret();
+    // While no view shows the caret it is the viewer's own: edit with it
+    // directly, as a copy would be one more cursor for the document to keep up.
+    QTextCursor hostCaret;
+    QTextCursor& c = m_hostHasCaret ? (hostCaret = m_host->caret()) : m_cursor;
     const QTextCharFormat format = insertionFormat(c);
     if (text.isEmpty() && !c.hasSelection())
         return;
-    const int oldEnd = docLength();
-    const bool appending = !c.hasSelection() && c.position() == oldEnd;
+    // Inside an edit block the maps are made afresh when next asked for:
+    // once for a whole text build is cheaper than keeping up with each piece.
+    const int oldEnd = m_editDepth > 0 ? -1 : docLength();
+    const bool appending = oldEnd >= 0 && !c.hasSelection() && c.position() == oldEnd;
+    if (c.hasSelection())
+        m_lastBlock = QTextBlock(); // paragraphs may go
     {
         const OwnEdit own(m_inOwnEdit);
         if (text.isEmpty())
             c.removeSelectedText();
+        else if (!c.hasSelection() && text == QLatin1String("\r\n"))
+            c.insertBlock(c.blockFormat(), format); // the same, with less work for the document
         else
             c.insertText(text, format);
     }
     if (appending)
-        appendToMaps(oldEnd);
+        appendToMaps(oldEnd, text);
     else
         invalidateMaps();
     m_charFormat = format;
     m_formatAnchor = m_formatPos = c.position();
-    putCaret(c);
+    if (m_hostHasCaret)
+        putCaret(c);
 }
 
 void TextViewer::setSelFontName(const QString& name)
@@ -300,31 +334,23 @@ void TextViewer::setSelFontName(const QString& name)
     // An empty name is no font; the formatting in force stays.
     if (name.isEmpty())
         return;
-    QTextCharFormat f;
-    f.setFontFamilies(QStringList{name});
-    applyCharFormat(f);
+    setCharProperty(QTextFormat::FontFamilies, QVariant(QStringList{name}));
 }
 
 void TextViewer::setSelFontSize(double points)
 {
     Require(points > 0 && points <= MaxFontPoints, "font size out of range");
-    QTextCharFormat f;
-    f.setFontPointSize(points);
-    applyCharFormat(f);
+    setCharProperty(QTextFormat::FontPointSize, points);
 }
 
 void TextViewer::setSelBold(bool on)
 {
-    QTextCharFormat f;
-    f.setFontWeight(on ? QFont::Bold : QFont::Normal);
-    applyCharFormat(f);
+    setCharProperty(QTextFormat::FontWeight, int(on ? QFont::Bold : QFont::Normal));
 }
 
 void TextViewer::setSelItalic(bool on)
 {
-    QTextCharFormat f;
-    f.setFontItalic(on);
-    applyCharFormat(f);
+    setCharProperty(QTextFormat::FontItalic, on);
 }
 
 bool TextViewer::SelUnderline() const
@@ -335,9 +361,8 @@ bool TextViewer::SelUnderline() const
 
 void TextViewer::setSelUnderline(bool on)
 {
-    QTextCharFormat f;
-    f.setFontUnderline(on);
-    applyCharFormat(f);
+    setCharProperty(QTextFormat::TextUnderlineStyle,
+                    int(on ? QTextCharFormat::SingleUnderline : QTextCharFormat::NoUnderline));
 }
 
 int TextViewer::SelColor() const
@@ -351,26 +376,74 @@ int TextViewer::SelColor() const
 void TextViewer::setSelColor(int color)
 {
     Require(color >= 0 && color <= MaxColor, "colour out of range");
-    QTextCharFormat f;
-    f.setForeground(ToQColor(color));
-    applyCharFormat(f);
+    setCharProperty(QTextFormat::ForegroundBrush, QBrush(ToQColor(color)));
+}
+
+void TextViewer::mergeSelCharFormat(const QTextCharFormat& change)
+{
+    QTextCursor c = caret();
+    insertionFormat(c);
+    if (c.hasSelection()) {
+        const OwnEdit own(m_inOwnEdit);
+        c.mergeCharFormat(change);
+    }
+    m_charFormat.merge(change);
+}
+
+void TextViewer::mergeSelBlockFormat(const QTextBlockFormat& change)
+{
+    QTextCursor c = caretRef();
+    if (!c.hasSelection()) {
+        // A text build sets the same paragraph formatting again and again.
+        const QTextBlock block = c.block();
+        if (block == m_lastBlock && change == m_lastBlockChange)
+            return;
+        QTextBlockFormat merged = block.blockFormat();
+        const QTextBlockFormat current = merged;
+        merged.merge(change);
+        m_lastBlock = block;
+        m_lastBlockChange = change;
+        if (merged == current)
+            return;
+    }
+    m_lastBlock = QTextBlock();
+    const OwnEdit own(m_inOwnEdit);
+    c.mergeBlockFormat(change);
+    if (!c.hasSelection())
+        m_lastBlock = c.block();
+}
+
+QTextCharFormat TextViewer::SelCharFormat() const
+{
+    const QTextCursor& c = caretRef();
+    return c.hasSelection() ? formatOfText(c) : insertionFormat(c);
+}
+
+void TextViewer::setSelCharFormat(const QTextCharFormat& format)
+{
+    const QTextCursor& c = caretRef();
+    const bool same = insertionFormat(c) == format;
+    if (same && !c.hasSelection())
+        return;
+    m_charFormat = format;
+    if (c.hasSelection()) {
+        QTextCursor selection = c;
+        const OwnEdit own(m_inOwnEdit);
+        selection.setCharFormat(format);
+    }
 }
 
 void TextViewer::setSelAlignment(int alignment)
 {
     static constexpr Qt::Alignment Alignments[] = {Qt::AlignLeft, Qt::AlignRight, Qt::AlignHCenter};
     Require(alignment >= 0 && alignment <= 2, "alignment out of range");
-    QTextBlockFormat f;
-    f.setAlignment(Alignments[alignment]);
-    applyBlockFormat(f);
+    setBlockProperty(QTextFormat::BlockAlignment, int(Alignments[alignment]));
 }
 
 void TextViewer::setSelIndent(int twips)
 {
     Require(twips >= 0, "indent below 0");
-    QTextBlockFormat f;
-    f.setLeftMargin(twips / TwipsPerPixel);
-    applyBlockFormat(f);
+    setBlockProperty(QTextFormat::BlockLeftMargin, twips / TwipsPerPixel);
 }
 
 void TextViewer::setBackColor(int color)
@@ -401,6 +474,21 @@ int TextViewer::Find(const QString& text, int start, int end, int options)
         return int(at);
     }
     return -1;
+}
+
+void TextViewer::beginEditBlock()
+{
+    if (m_editDepth++ == 0)
+        QTextCursor(m_doc).beginEditBlock(); // the block is the document's, not the cursor's
+}
+
+void TextViewer::endEditBlock()
+{
+    if (m_editDepth == 0 || --m_editDepth > 0)
+        return;
+    // The change the document reports now is the viewer's own; the maps know of it.
+    const OwnEdit own(m_inOwnEdit);
+    QTextCursor(m_doc).endEditBlock();
 }
 
 void TextViewer::setVisible(bool visible)
@@ -489,9 +577,20 @@ void TextViewer::invalidateMaps()
 }
 
 // Text was added at oldDocEnd, the former end of the document: only the
-// breaks and the text from there on are new.
-void TextViewer::appendToMaps(int oldDocEnd)
+// breaks and the text from there on are new. Text without any character that
+// the document turns into a paragraph break is in the document as it was
+// given, which spares asking the document for it.
+void TextViewer::appendToMaps(int oldDocEnd, const QString& inserted)
 {
+    const bool hasBreaks = std::ranges::any_of(inserted, [](QChar c) {
+        const char16_t u = c.unicode();
+        return u == u'\r' || u == u'\n' || u == QChar::ParagraphSeparator || u == 0xFDD0 || u == 0xFDD1;
+    });
+    if (!hasBreaks) {
+        if (m_textValid)
+            m_text += inserted;
+        return;
+    }
     if (m_breaksValid) {
         QTextBlock b = m_doc->findBlock(oldDocEnd);
         for (QTextBlock next = b.next(); next.isValid(); b = next, next = next.next())
@@ -500,7 +599,7 @@ void TextViewer::appendToMaps(int oldDocEnd)
     if (m_textValid) {
         QTextCursor added(m_doc);
         added.setPosition(oldDocEnd);
-        added.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+        added.setPosition(docLength(), QTextCursor::KeepAnchor);
         m_text += ViewText(added.selectedText());
     }
 }

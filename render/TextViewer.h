@@ -3,11 +3,12 @@
 #include <QColor>
 #include <QObject>
 #include <QString>
+#include <QTextBlock>
+#include <QTextBlockFormat>
 #include <QTextCharFormat>
 #include <QTextCursor>
 #include <vector>
 
-class QTextBlockFormat;
 class QTextDocument;
 
 // What an on-screen view does for the TextViewer whose document it shows.
@@ -47,6 +48,12 @@ public:
     static constexpr int FindWholeWord = 2;
     static constexpr int FindMatchCase = 4;
 
+    // Indents are in twips, the unit the old view used: 1440 to the inch, so 15
+    // to a pixel at 96 dpi, which is what a QTextDocument lays out in.
+    static constexpr double TwipsPerPixel = 15.0;
+    // The largest font size the old view accepted.
+    static constexpr double MaxFontPoints = 1638.0;
+
     explicit TextViewer(QObject* parent = nullptr);
     ~TextViewer() override;
 
@@ -82,6 +89,16 @@ public:
     // Text colour as 0xBBGGRR (red in the low byte).
     int SelColor() const;
     void setSelColor(int color);
+    // The whole character formatting of the selection's first character, or,
+    // with a bare caret, the formatting the next insertion gets.
+    QTextCharFormat SelCharFormat() const;
+    // Replaces that formatting (of the selection, or of the next insertion).
+    void setSelCharFormat(const QTextCharFormat& format);
+    // Adds the properties set in change to that formatting.
+    void mergeSelCharFormat(const QTextCharFormat& change);
+    // Adds the properties set in change to the paragraphs of the selection, or
+    // with a bare caret to its own paragraph.
+    void mergeSelBlockFormat(const QTextBlockFormat& change);
     // Paragraph alignment of the paragraphs in the selection: 0 left, 1 right, 2 centre.
     void setSelAlignment(int alignment);
     // Left indent of the paragraphs in the selection, in twips.
@@ -94,6 +111,12 @@ public:
     // Position of the first match of text lying within [start, end), or -1; a match is
     // selected. An end below 0 or beyond the text means the end of the text.
     int Find(const QString& text, int start = 0, int end = -1, int options = 0);
+
+    // The edits between these two calls are one change of the document, which
+    // then does no work of its own per insertion; a text build runs inside one.
+    // They nest.
+    void beginEditBlock();
+    void endEditBlock();
 
     bool isVisible() const { return m_visible; }
     void setVisible(bool visible);
@@ -109,13 +132,14 @@ public:
 
 private:
     QTextCursor caret() const;
+    const QTextCursor& caretRef() const;
     void putCaret(const QTextCursor& cursor);
     void syncCaret() const;
     void requestScroll();
     const QTextCharFormat& insertionFormat(const QTextCursor& caret) const;
     QTextCharFormat formatOfText(const QTextCursor& caret) const;
-    void applyCharFormat(const QTextCharFormat& change);
-    void applyBlockFormat(const QTextBlockFormat& change);
+    void setCharProperty(int property, const QVariant& value);
+    void setBlockProperty(int property, const QVariant& value);
     void clearDocument();
 
     int docLength() const;
@@ -125,16 +149,21 @@ private:
     void ensureBreaks() const;
     void ensureText() const;
     void invalidateMaps();
-    void appendToMaps(int oldDocEnd);
+    void appendToMaps(int oldDocEnd, const QString& inserted);
 
     QTextDocument* m_doc;
     TextCaretHost* m_host = nullptr;
     bool m_visible = true;
     int m_backColor = 0xFFFFFF;
     bool m_inOwnEdit = false;
+    int m_editDepth = 0;
+    // The paragraph and the formatting mergeSelBlockFormat last found or made it to have.
+    QTextBlock m_lastBlock;
+    QTextBlockFormat m_lastBlockChange;
 
     // The caret while no view shows it; m_hostHasCaret tells whether the view's cursor is newer.
     mutable QTextCursor m_cursor;
+    mutable QTextCursor m_hostCaret; // the view's cursor as caretRef() last read it
     mutable bool m_hostHasCaret = false;
     mutable bool m_scrollPending = false;
 

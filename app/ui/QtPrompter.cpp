@@ -2,6 +2,7 @@
 
 #include "settings/modLanguage.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -15,6 +16,16 @@ QString titleOrProductName(const QString& title)
         return title;
     const QString product = SetLangTxt(1);
     return product.isEmpty() ? QStringLiteral("Quillbook") : product;
+}
+
+// A button caption from the language file with its access key, or the
+// built-in one when the file has none.
+QString ButtonText(int number, const QString& fallback)
+{
+    const QString text = SetLangTxt(number);
+    if (text.isEmpty())
+        return fallback;
+    return text.contains(QLatin1Char('&')) ? text : QLatin1Char('&') + text;
 }
 
 // Restores the focus the reader had before a modal dialog took it.
@@ -82,6 +93,19 @@ PromptAnswer QtPrompter::MsgBox(const QString& text, PromptButtons buttons, Prom
     }
     box.setStandardButtons(standard);
     box.setDefaultButton(byDefault);
+    // The buttons speak the interface language, like the rest of the program.
+    const std::pair<QMessageBox::StandardButton, QString> captions[] = {
+        {QMessageBox::Yes, ButtonText(100, QStringLiteral("&Yes"))},
+        {QMessageBox::No, ButtonText(101, QStringLiteral("&No"))},
+        {QMessageBox::Ok, ButtonText(102, QStringLiteral("&OK"))},
+        {QMessageBox::Cancel, ButtonText(103, QStringLiteral("&Cancel"))},
+        {QMessageBox::Retry, ButtonText(1117, QStringLiteral("&Retry"))},
+        {QMessageBox::Abort, ButtonText(1118, QStringLiteral("&Abort"))},
+        {QMessageBox::Ignore, ButtonText(1119, QStringLiteral("&Ignore"))},
+    };
+    for (const auto& [which, caption] : captions)
+        if (QAbstractButton* button = box.button(which))
+            button->setText(caption);
     switch (box.exec()) {
     case QMessageBox::Ok: return PromptAnswer::Ok;
     case QMessageBox::Yes: return PromptAnswer::Yes;
@@ -97,12 +121,16 @@ std::optional<QString> QtPrompter::InputBox(const QString& prompt, const QString
                                             bool secret)
 {
     FocusKeeper keeper;
-    bool ok = false;
-    const QString text = QInputDialog::getText(m_owner, titleOrProductName(title), prompt,
-                                               secret ? QLineEdit::Password : QLineEdit::Normal, defaultText, &ok);
-    if (!ok)
+    QInputDialog dialog(m_owner);
+    dialog.setWindowTitle(titleOrProductName(title));
+    dialog.setLabelText(prompt);
+    dialog.setTextValue(defaultText);
+    dialog.setTextEchoMode(secret ? QLineEdit::Password : QLineEdit::Normal);
+    dialog.setOkButtonText(ButtonText(102, QStringLiteral("&OK")));
+    dialog.setCancelButtonText(ButtonText(103, QStringLiteral("&Cancel")));
+    if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    return text;
+    return dialog.textValue();
 }
 
 QString QtPrompter::GetOpenFileName(const QString& title, const QString& folder, const QStringList& filters)

@@ -4,6 +4,7 @@
 #include "app/core/RunState.h"
 #include "app/ui/MainLayout.h"
 #include "navigation/NavList.h"
+#include "render/TextAssembly.h"
 #include "render/TextViewer.h"
 #include "render/ui/TextViewerWidget.h"
 #include "settings/Options.h"
@@ -87,6 +88,8 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
     setObjectName(QStringLiteral("frmMain"));
     buildControls();
     buildMenus();
+    connectTextDisplay();
+    buildStyleSheetMenu();
     resize(900, 700);
 }
 
@@ -170,6 +173,8 @@ QListView* frmMain::NavListView(int index)
         view->setEditTriggers(QAbstractItemView::NoEditTriggers);
         view->setUniformItemSizes(true);
         view->setVisible(NavLists->isVisible(i));
+        view->installEventFilter(this);
+        connect(view, &QListView::doubleClicked, this, [this] { NavList_DblClick(); });
         m_navViews.push_back(view);
         if (i > 2)
             view->setAccessibleName(SetLangTxt(1089, QString::number(i)));
@@ -287,11 +292,7 @@ void frmMain::buildMenus()
     connect(mnuExtraOptions, &QAction::triggered, this, &frmMain::mnuExtraOptions_Click);
     // "Annotations and Bookmarks", "Select new ..." and "Paste..." do nothing when chosen.
 
-    // The level and article moves are offered once there is somewhere to move.
-    for (QAction* a : {mnuNavigateLevelUp, mnuNavigateNextArticle, mnuNavigatePreviousArticle})
-        a->setEnabled(false);
-    for (QPushButton* b : {cmdLevelUp, cmdNextArticle, cmdPrevArticle})
-        b->setEnabled(false);
+    connectNavigation();
 }
 
 void frmMain::Form_Load()
@@ -364,6 +365,8 @@ void frmMain::Form_Resize()
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event)
 {
+    if (NavigationEventFilter(watched, event))
+        return true;
     if (watched == surface && event->type() == QEvent::Resize)
         Form_Resize();
     return QMainWindow::eventFilter(watched, event);

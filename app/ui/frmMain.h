@@ -1,18 +1,24 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QSet>
 #include <array>
+#include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
 class QAction;
+class QActionGroup;
 class QLabel;
 class QLineEdit;
+class QKeyEvent;
 class QListView;
 class QMenu;
 class QPushButton;
 class NavList;
+class TextAssembly;
 class TextViewer;
 class TextViewerWidget;
 class frmOptions;
@@ -53,8 +59,61 @@ public:
     void mnuFileExit_Click();
     void mnuExtraOptions_Click();
 
+    // Text display. LoadText builds the unit of the heading selected in the
+    // navigation lists (or of the selected search result) and leaves the view
+    // hidden; Refresh_Markup re-applies the style sheet to the lists and, while
+    // the text is shown, rebuilds it.
+    void LoadText(int16_t level, int32_t position, const QString& pageText);
+    void Refresh_Markup(bool info);
+    // View > Larger (0), Normal (1), Smaller (2).
+    void ChangeFontSize(int index);
+    void mnuViewFontSize_Click(int index);
+
+    // Style sheet choice. LoadAndSetStyleSheets chooses and reads the sheet and
+    // lists every sheet under View > Style sheet, the one in use checked.
+    void LoadAndSetStyleSheets();
+    void mnuViewSelectStyleSheet_Click(int index);
+    void mnuViewMakeDefault_Click();
+
     // Reaction of the text view to a right-button release.
     void TextViewer_RightButtonUp();
+
+    // Navigation levels and lists. LoadLevelTitles fills the list of a level
+    // for the selection above it; ShowInfo shows the list of a level (or the
+    // text, level 9) with the location line and gives it the focus.
+    void LoadLevelTitles(int16_t level);
+    void LevelDown();
+    void LevelUp();
+    void ShowInfo(int16_t level, bool setFocus);
+    // Enables the level-up and article buttons and menu entries.
+    void SetNavigationOptions();
+    // Shows the abstract of the article selected in the list of that level.
+    void LoadAbstract(int16_t level);
+    // Reading moves: article 0 previous, 1 first, 2 next; phrase and paragraph
+    // 0 previous, 1 start of the current one, 2 next.
+    void GoArticle(int direction);
+    void GoPhrase(int direction);
+    void GoParaGraph(int direction);
+    void GoMainIndex();
+    void NavList_DblClick();
+    void cmdLevelUp_Click();
+    void mnuNavigateLevelUp_Click();
+    void cmdNextArticle_Click();
+    void mnuNavigateNextArticle_Click();
+    void cmdPrevArticle_Click();
+    void mnuNavigatePreviousArticle_Click();
+    void mnuNavigateToc_Click();
+
+    // The reading keys (old key codes, see navigation/KeyTable.h); true when
+    // the key is one of the table, acted on or not.
+    bool KeyNavigation(int16_t& keyCode, int16_t& shift);
+    void TextViewer_KeyUp();
+    void TextViewer_Click();
+    void TextViewer_DblClick();
+    // Plays a sound of the program's folder by name.
+    void PlaySound(const QString& name);
+    // Replaces PlayWave for the navigation sounds (tests record the paths).
+    std::function<void(const QString& path)> PlayWaveHook;
 
     // Navigation list `index` as shown; grows the array as needed.
     QListView* NavListView(int index);
@@ -72,6 +131,8 @@ public:
     NavList* NavLists = nullptr;
     TextViewer* Viewer = nullptr;
     TextViewerWidget* TextViewerView = nullptr;
+    // The tokenizer XMLParser1 with its event handlers, building text in Viewer.
+    std::unique_ptr<TextAssembly> Assembly;
     frmOptions* OptionsWindow = nullptr; // loaded once, kept hidden
 
     // Menus.
@@ -116,6 +177,9 @@ public:
     QMenu* mnuViewStyleSheet = nullptr;
     QAction* mnuViewStyleSheetNew = nullptr;
     QAction* mnuViewMakeDefault = nullptr;
+    // The style sheets: 0 a hidden template, 1..n one per sheet; then a separator.
+    std::vector<QAction*> mnuViewSelectStyleSheet;
+    QAction* mnuViewStyleSheetSeparator = nullptr;
 
     QMenu* mnuExtra = nullptr;
     QAction* mnuExtraOptions = nullptr;
@@ -133,7 +197,21 @@ private:
     void buildMenus();
     void placeTopBand();
     void applyAccessibleNames();
+    void connectTextDisplay();
+    void buildStyleSheetMenu();
+    QActionGroup* m_styleSheetGroup = nullptr;
+    // Shows the text view, with the focus when asked (ShowInfo's last step at the text level).
+    void ShowTextView(bool setFocus);
     bool m_unloaded = false;
+    void connectNavigation();
+    // Key and mouse events of the lists, the text view and the buttons; true when consumed.
+    bool NavigationEventFilter(QObject* watched, QEvent* event);
+    bool Form_KeyUp(QKeyEvent* event);
+    bool NavListHasFocus() const;
+    bool TextViewerHasFocus() const;
+    QString SelectedEntry(int list) const;
+    QWidget* m_textViewport = nullptr;
+    QSet<int> m_pressedKeys; // keys pressed over this window's reading controls, not yet released
     std::vector<QListView*> m_navViews;
 };
 

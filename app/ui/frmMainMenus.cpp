@@ -75,6 +75,7 @@ void frmMain::mnuFileClose_Click()
         rs.PersonalInterestMode = false;
         rs.LocalSearchMode = false;
         SetMenuOptions();
+        SetNavigationOptions();
 
         SetFormTitle(QString());
         txtTitle->setText(SetLangTxt(1090));

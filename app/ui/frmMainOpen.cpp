@@ -87,7 +87,8 @@ std::optional<std::array<QString, 8>> frmMain::OpenFile(QString& path, bool& add
         if (!addOnly) {
             SetStep(QStringLiteral("Set the correct menu-options"));
             SetMenuOptions();
-            // The shown text is refreshed here once text display exists.
+            SetStep(QStringLiteral("Refresh screen"));
+            Refresh_Markup(true);
         }
     });
     return result;
@@ -169,11 +170,15 @@ std::array<QString, 8> frmMain::LoadXMLBook(QString& path, bool& addOnly)
 
         // The usage file, the style sheet and the first navigation level are
         // added here as those parts of the program arrive.
+        LoadAndSetStyleSheets();
         SetStep(QStringLiteral("Buildt top-navigation level and show it"));
         rs.CurrentLevel = 1;
         rs.DocumentOpen = true;
+        LoadLevelTitles(1);
+        ShowInfo(rs.CurrentLevel, true);
 
         SetMenuOptions();
+        SetNavigationOptions();
     });
     return rs.DocInfo;
 }

@@ -50,7 +50,7 @@ timeout --kill-after=5 "$limit" xvfb-run -a -s "-screen 0 1280x800x24" dbus-run-
   sleep 3
   win=\$(xdotool search --name Quillbook | head -1)
   # No window manager here: a click gives the window the keyboard.
-  [ -n \"\$win\" ] && xdotool mousemove --window \"\$win\" 400 60 click 1 2>/dev/null || true
+  [ -n \"\$win\" ] && xdotool mousemove --window \"\$win\" 400 160 click 1 2>/dev/null || true
   sleep 2
   echo '--- at start' >> '$work/marks.txt'; wc -l < '$work/orca.log' >> '$work/marks.txt'
   for k in ${keys[*]+${keys[*]}}; do
