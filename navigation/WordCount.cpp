@@ -48,6 +48,21 @@ QString WordCount(const QString& id)
             rs.XmlDoc.selectSingleNode(QStringLiteral("//") + path + QStringLiteral("[@id = ") + id + QStringLiteral("]"));
         if (heading.isNull())
             return QString();
+        return WordCount(heading);
+    });
+}
+
+QString WordCount(const DomNode& heading)
+{
+    return Guarded("WordCount", QString(), [&] {
+        const RunState& rs = Run();
+        if (!Opts().ShowWordCount || heading.isNull())
+            return QString();
+        if (rs.CurrentLevel != 0 && rs.CurrentLevel != rs.NavLevelCount)
+            return QString();
+        const QString path = (rs.NavLevelCount >= 2 ? rs.XdfNavLevel[2] : rs.XdfNavLevel[1]).trimmed();
+        if (path.isEmpty())
+            return QString();
         SetStep(QStringLiteral("Count the text"));
         const DomNode counted = CountedElement(heading, path);
         if (counted.isNull())

@@ -12,6 +12,9 @@ class DomDocument;
 // off, the list shown is not the deepest one (or search results), or no such
 // heading exists. Reads the run state and the options.
 QString WordCount(const QString& id);
+// The same for a heading node in hand, without looking it up by its id.
+class DomNode;
+QString WordCount(const DomNode& heading);
 
 // An entry text without its suffix. Leaves the text alone when the option is
 // off or at level 1; a text without any "[" then comes back empty.

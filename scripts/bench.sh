@@ -16,7 +16,7 @@ for arg in "$@"; do
   if [ "$arg" = "--smoke" ]; then smoke=true; else args+=("$arg"); fi
 done
 
-targets=(qb_open_path_bench quillbook-gen-paper qb_tokenizer_bench qb_package_open_bench)
+targets=(qb_open_path_bench quillbook-gen-paper qb_tokenizer_bench qb_package_open_bench qb_text_build_bench qb_navigation_bench)
 $smoke && targets+=(qb_bench_tests)
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQB_BUILD_BENCH=ON -DQB_BUILD_TESTS=ON >/dev/null
 ninja -C build-bench "${targets[@]}"
@@ -26,8 +26,12 @@ if $smoke; then
   build-bench/bench/qb_open_path_bench --smoke ${args[@]+"${args[@]}"}
   build-bench/bench/qb_tokenizer_bench --smoke
   QT_QPA_PLATFORM=offscreen build-bench/bench/qb_package_open_bench --smoke
+  QT_QPA_PLATFORM=offscreen build-bench/bench/qb_text_build_bench --smoke
+  build-bench/bench/qb_navigation_bench --smoke
   exit 0
 fi
 build-bench/bench/qb_open_path_bench ${args[@]+"${args[@]}"}
 build-bench/bench/qb_tokenizer_bench
 QT_QPA_PLATFORM=offscreen build-bench/bench/qb_package_open_bench
+QT_QPA_PLATFORM=offscreen build-bench/bench/qb_text_build_bench
+build-bench/bench/qb_navigation_bench

@@ -128,7 +128,8 @@ void frmMain::LoadLevelTitles(int16_t level)
         for (const DomNode& node : nodes) {
             if (ownCount >= 0 && !own.contains(node.identity()))
                 continue;
-            entries << node.text() + WordCount(node.getAttribute(QStringLiteral("id")));
+            // The heading is in hand: no need to look it up again by its id.
+            entries << node.text() + WordCount(node);
         }
         NavLists->setEntries(level, entries);
         NavLists->setListIndex(level, 0);

@@ -1,0 +1,124 @@
+// How long the reader waits for a level change or an article move in a large
+// newspaper, against the query alone and the document's parse, all measured
+// in the same run on the same generated document.
+//
+//   qb_navigation_bench [--smoke] [--megabytes=N]
+//       Default: 50 MB, best of 7 rounds. --smoke: 2 MB, 1 round.
+//
+// Figures: the level-2 list of a section (LoadLevelTitles), the next article
+// across a section boundary in the lists (GoArticle, no text shown), the
+// bare query for that section's headings, and pugixml's parse of the file.
+
+#include "app/core/AppPaths.h"
+#include "app/core/RunState.h"
+#include "app/ui/frmMain.h"
+#include "bench/NewspaperGenerator.h"
+#include "navigation/NavList.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
+#include <pugixml.hpp>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <string>
+
+namespace {
+
+double BestMs(int rounds, const std::function<void()>& setUp, const std::function<void()>& work)
+{
+    double best = 1e300;
+    for (int i = 0; i < rounds; ++i) {
+        setUp();
+        const auto start = std::chrono::steady_clock::now();
+        work();
+        const auto end = std::chrono::steady_clock::now();
+        best = std::min(best, std::chrono::duration<double, std::milli>(end - start).count());
+    }
+    return best;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir home;
+    qputenv("QUILLBOOK_HOME", (home.path() + QStringLiteral("/user")).toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toLocal8Bit());
+    QApplication app(argc, argv);
+    AppPaths::Init();
+
+    bool smoke = false;
+    int megabytes = 50;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--smoke")
+            smoke = true;
+        else if (a.rfind("--megabytes=", 0) == 0)
+            megabytes = std::max(1, std::stoi(a.substr(12)));
+    }
+    if (smoke)
+        megabytes = 2;
+    const int rounds = smoke ? 1 : 7;
+
+    const QString path = home.path() + QStringLiteral("/krant.xml");
+    if (!Bench::WriteNewspaper(path.toStdString(), size_t(megabytes) * 1000 * 1000)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return 1;
+    }
+
+    // Baseline: pugixml's own parse of the same bytes.
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    const QByteArray bytes = file.readAll();
+    const double parseMs = BestMs(rounds, [] {}, [&] {
+        pugi::xml_document doc;
+        doc.load_buffer(bytes.constData(), size_t(bytes.size()));
+    });
+
+    frmMain window;
+    window.PlayWaveHook = [](const QString&) {}; // no sound in a benchmark
+    QString open = path;
+    bool addOnly = false;
+    window.OpenFile(open, addOnly);
+    RunState& rs = Run();
+    if (!rs.DocumentOpen) {
+        std::fprintf(stderr, "the generated document did not open\n");
+        return 1;
+    }
+    NavList& lists = *window.NavLists;
+    const int sections = lists.model(1)->rowCount();
+    const int section = std::max(0, sections / 2);
+
+    // The bare query LoadLevelTitles runs for that section.
+    const QString query = QStringLiteral("//head[@id > %1 and @id < %2]").arg((section + 1) * 100).arg((section + 1) * 100 + 99);
+    int found = 0;
+    const double queryMs = BestMs(rounds, [] {}, [&] { found = rs.XmlDoc.selectNodes(query).length(); });
+
+    const double levelMs = BestMs(rounds, [&] { lists.setListIndex(1, section); }, [&] {
+        window.LoadLevelTitles(2);
+    });
+
+    // The last article of a section, then next: a new section's list is filled.
+    const double nextMs = BestMs(rounds, [&] {
+        lists.setListIndex(1, section);
+        window.LoadLevelTitles(2);
+        rs.CurrentLevel = 2;
+        lists.setListIndex(2, lists.model(2)->rowCount() - 1);
+    }, [&] { window.GoArticle(2); });
+
+    std::printf("Navigation in a %d MB newspaper (%d sections, %d headings in the measured section), best of %d\n",
+                megabytes, sections, found, rounds);
+    std::printf("  %-44s %9.2f ms\n", "parse (pugixml load_buffer)", parseMs);
+    std::printf("  %-44s %9.2f ms  %.2fx the parse\n", "section query alone", queryMs, queryMs / parseMs);
+    std::printf("  %-44s %9.2f ms  %.2fx the parse, %.2fx the query\n", "level-2 list (LoadLevelTitles)", levelMs,
+                levelMs / parseMs, levelMs / queryMs);
+    std::printf("  %-44s %9.2f ms  %.2fx the parse\n", "next article across a section (GoArticle)", nextMs,
+                nextMs / parseMs);
+    std::printf("Goals: a level change or article move within 50 ms of work; the level query at most 0.5x the parse.\n");
+    return 0;
+}
