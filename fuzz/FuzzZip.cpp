@@ -21,14 +21,15 @@ int g_turn = 0;
 
 class Answers final : public Prompter {
 public:
-    PromptAnswer MsgBox(const QString&, PromptButtons buttons, PromptIcon, const QString&) override
+    PromptAnswer MsgBox(const QString&, PromptButtons buttons, PromptIcon, const QString&,
+                        std::optional<PromptAnswer>) override
     {
         if (buttons != PromptButtons::YesNoCancel)
             return PromptAnswer::Ok;
         static const PromptAnswer turns[] = {PromptAnswer::Yes, PromptAnswer::No, PromptAnswer::Cancel};
         return turns[g_turn++ % 3];
     }
-    std::optional<QString> InputBox(const QString&, const QString&, const QString&) override
+    std::optional<QString> InputBox(const QString&, const QString&, const QString&, bool) override
     {
         return (g_turn++ % 2) ? QString() : QStringLiteral("x");
     }
