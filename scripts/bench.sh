@@ -9,6 +9,8 @@
 # Further arguments go to the benchmark program, e.g. --repetitions=3.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# Cache hits across clones in different folders.
+export CCACHE_BASEDIR="$PWD"
 
 smoke=false
 args=()

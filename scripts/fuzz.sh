@@ -8,6 +8,8 @@
 # build-fuzz/fuzz/artifacts/. Prints the executions each target reached.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# Cache hits across clones in different folders.
+export CCACHE_BASEDIR="$PWD"
 
 seconds=60
 if [ "${1:-}" = "--smoke" ]; then
