@@ -25,6 +25,12 @@ ninja -C build-fuzz "${targets[@]}"
 
 out=build-fuzz/fuzz
 mkdir -p "$out/artifacts"
+# Seeds that live elsewhere in the tree, gathered without copies in git.
+seeds_dir="$out/seeds"
+rm -rf "$seeds_dir" && mkdir -p "$seeds_dir/css" "$seeds_dir/xdf"
+cp data/samples/dagblad.css "$seeds_dir/css/"
+cp data/samples/boek/boek.xdf "$seeds_dir/xdf/"
+
 status=0
 summary=()
 for target in "${targets[@]}"; do
@@ -33,7 +39,14 @@ for target in "${targets[@]}"; do
   mkdir -p "$work"
   log="$out/$target.log"
   echo "== $target: $seconds s"
-  if "$out/$target" "$work" "fuzz/corpus/$name" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 \
+  # The shipped data files seed the readers that take them, beside the corpus.
+  seeds=()
+  [ -d "fuzz/corpus/$name" ] && seeds+=("fuzz/corpus/$name")
+  case "$name" in
+    css) seeds+=(data/CSS "$seeds_dir/css") ;;
+    xdf) seeds+=(data/Default "$seeds_dir/xdf") ;;
+  esac
+  if "$out/$target" "$work" "${seeds[@]}" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 \
       -print_final_stats=1 -artifact_prefix="$out/artifacts/$target-" >"$log" 2>&1; then
     result=ok
   else
