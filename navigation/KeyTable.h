@@ -3,9 +3,10 @@
 #include <Qt>
 #include <cstdint>
 
-// The one place where the reading keys of the old key table meet Qt's keys.
-// KeyNavigation works on these key codes and shift states so that its table
-// reads as the program has always described it.
+// The reading keys as data: which key, with which modifiers, where the focus
+// is, does what. The table works on the program's own key codes (one per
+// physical key, the keypad apart from the main keys), to which Qt's keys are
+// mapped once, here.
 
 namespace KeyCode {
 constexpr int16_t Backspace = 8;
@@ -21,14 +22,24 @@ constexpr int16_t Right = 39;
 constexpr int16_t Down = 40;
 constexpr int16_t Digit0 = 48;
 constexpr int16_t Question = 63;
-constexpr int16_t Numpad1 = 97; // numeric pad 1..9 are 97..105
-constexpr int16_t Numpad9 = 105;
-constexpr int16_t NumpadMultiply = 106;
-constexpr int16_t NumpadAdd = 107;
-constexpr int16_t NumpadSubtract = 109;
+constexpr int16_t Keypad1 = 97;
+constexpr int16_t Keypad2 = 98;
+constexpr int16_t Keypad3 = 99;
+constexpr int16_t Keypad4 = 100;
+constexpr int16_t Keypad5 = 101;
+constexpr int16_t Keypad6 = 102;
+constexpr int16_t Keypad7 = 103;
+constexpr int16_t Keypad8 = 104;
+constexpr int16_t Keypad9 = 105;
+constexpr int16_t KeypadMultiply = 106;
+constexpr int16_t KeypadAdd = 107;
+constexpr int16_t KeypadSubtract = 109;
 constexpr int16_t EqualPlus = 187;
 constexpr int16_t MinusUnderscore = 189;
 constexpr int16_t BackslashBar = 220;
+// Keys that exist only as characters on some layouts: "+" and "-" wherever they are.
+constexpr int16_t PlusSign = 300;
+constexpr int16_t MinusSign = 301;
 } // namespace KeyCode
 
 // Shift state bits.
@@ -45,3 +56,42 @@ int16_t KeyCodeOf(int qtKey, Qt::KeyboardModifiers modifiers);
 
 // The shift state (Shift 1, Ctrl 2, Alt 4) of Qt modifiers; the keypad flag is not a shift key.
 int16_t ShiftStateOf(Qt::KeyboardModifiers modifiers);
+
+// Where the keyboard focus is when a reading key is released.
+enum class KeyFocus {
+    List,      // a navigation list
+    Text,      // the text view
+    Elsewhere, // the title or location box, a navigation button
+};
+
+enum class ReadingAction {
+    NotAReadingKey, // the key is not in the table: leave it to the control
+    Nothing,        // a reading key with nothing to do here: consumed
+    LevelUp,
+    LevelDown,
+    PreviousArticle,
+    FirstArticle,
+    NextArticle,
+    TableOfContents,
+    Abstract,
+    FirstEntry,
+    LastEntry,
+    PreviousPhrase,
+    PhraseStart,
+    NextPhrase,
+    PreviousParagraph,
+    ParagraphStart,
+    NextParagraph,
+    ActivateAtCaret, // Enter in the text: what a double click there does
+    Larger,
+    NormalSize,
+    Smaller,
+    EscapeSearch,
+    PreviousPage,
+    NextPage,
+};
+
+// What the reading key (a program key code and shift state) does with the focus there.
+ReadingAction ActionFor(int16_t keyCode, int16_t shift, KeyFocus focus);
+// The same for a Qt key event's key and modifiers.
+ReadingAction ActionFor(int qtKey, Qt::KeyboardModifiers modifiers, KeyFocus focus);

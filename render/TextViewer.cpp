@@ -277,6 +277,12 @@ void TextViewer::setSelStart(int position)
     requestScroll();
 }
 
+void TextViewer::setTextCursor(const QTextCursor& cursor)
+{
+    putCaret(cursor);
+    requestScroll();
+}
+
 int TextViewer::SelLength() const
 {
     const QTextCursor c = caret();

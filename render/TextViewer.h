@@ -75,6 +75,11 @@ public:
     // Moves the caret there, drops the selection and scrolls the caret into view.
     void setSelStart(int position);
     int SelLength() const;
+    // The caret as a cursor on document(), for moves by the document's own
+    // structure (paragraphs, laid-out lines).
+    QTextCursor textCursor() const { return caret(); }
+    // Puts the caret (and selection) there and scrolls it into view.
+    void setTextCursor(const QTextCursor& cursor);
     // Selects this many characters from SelStart.
     void setSelLength(int length);
     // Replaces the selection by text in the formatting at the caret; the caret ends after it.

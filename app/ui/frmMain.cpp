@@ -4,6 +4,7 @@
 #include "app/core/RunState.h"
 #include "app/ui/MainLayout.h"
 #include "navigation/NavList.h"
+#include "navigation/Navigator.h"
 #include "render/TextAssembly.h"
 #include "render/TextViewer.h"
 #include "render/ui/TextViewerWidget.h"
@@ -89,6 +90,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
     buildControls();
     buildMenus();
     connectTextDisplay();
+    connectNavigation();
     buildStyleSheetMenu();
     resize(900, 700);
 }
@@ -291,8 +293,6 @@ void frmMain::buildMenus()
     connect(mnuFileExit, &QAction::triggered, this, &frmMain::mnuFileExit_Click);
     connect(mnuExtraOptions, &QAction::triggered, this, &frmMain::mnuExtraOptions_Click);
     // "Annotations and Bookmarks", "Select new ..." and "Paste..." do nothing when chosen.
-
-    connectNavigation();
 }
 
 void frmMain::Form_Load()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "navigation/NavigationHost.h"
+
 #include <QMainWindow>
 #include <QSet>
 #include <array>
@@ -18,6 +20,7 @@ class QListView;
 class QMenu;
 class QPushButton;
 class NavList;
+class Navigator;
 class TextAssembly;
 class TextViewer;
 class TextViewerWidget;
@@ -27,7 +30,7 @@ class frmOptions;
 // buttons, the navigation lists and the text view stacked on one rectangle,
 // and the menus. Its controls are public so the program's operations can
 // reach them by their names, as the dialogs do.
-class frmMain : public QMainWindow {
+class frmMain : public QMainWindow, private NavigationHost {
     Q_OBJECT
 public:
     explicit frmMain(QWidget* parent = nullptr);
@@ -46,6 +49,8 @@ public:
     // steps ran, nothing when no file is there or its kind is not handled.
     std::optional<std::array<QString, 8>> OpenFile(QString& path, bool& addOnly);
     std::array<QString, 8> LoadXMLBook(QString& path, bool& addOnly);
+    // The window steps of a document just read: title, style sheet, first level.
+    void ShowOpenedDocument();
     void ShowLibrary(bool runNewInstance);
     // Starts a second program with a document (a hook so tests can see it).
     std::function<void(const QString& path)> StartNewInstance;
@@ -104,8 +109,8 @@ public:
     void mnuNavigatePreviousArticle_Click();
     void mnuNavigateToc_Click();
 
-    // The reading keys (old key codes, see navigation/KeyTable.h); true when
-    // the key is one of the table, acted on or not.
+    // The reading keys (key codes of navigation/KeyTable.h); true when the key
+    // is one of the table, acted on or not.
     bool KeyNavigation(int16_t& keyCode, int16_t& shift);
     void TextViewer_KeyUp();
     void TextViewer_Click();
@@ -133,6 +138,8 @@ public:
     TextViewerWidget* TextViewerView = nullptr;
     // The tokenizer XMLParser1 with its event handlers, building text in Viewer.
     std::unique_ptr<TextAssembly> Assembly;
+    // The reading moves over the lists and the text.
+    std::unique_ptr<Navigator> Navigation;
     frmOptions* OptionsWindow = nullptr; // loaded once, kept hidden
 
     // Menus.
@@ -200,8 +207,6 @@ private:
     void connectTextDisplay();
     void buildStyleSheetMenu();
     QActionGroup* m_styleSheetGroup = nullptr;
-    // Shows the text view, with the focus when asked (ShowInfo's last step at the text level).
-    void ShowTextView(bool setFocus);
     bool m_unloaded = false;
     void connectNavigation();
     // Key and mouse events of the lists, the text view and the buttons; true when consumed.
@@ -209,7 +214,16 @@ private:
     bool Form_KeyUp(QKeyEvent* event);
     bool NavListHasFocus() const;
     bool TextViewerHasFocus() const;
-    QString SelectedEntry(int list) const;
+    // Whether a reading key released over this control is the window's.
+    bool IsReadingControl(const QObject* watched) const;
+
+    // What the navigator asks of the window.
+    void focusList(int level) override;
+    void listsChanged() override;
+    void setLocation(const QString& text) override;
+    void playSound(const QString& name) override;
+    void setNavigationOptions(bool levelUp, bool nextArticle, bool previousArticle) override;
+    void menuOptionsChanged() override;
     QWidget* m_textViewport = nullptr;
     QSet<int> m_pressedKeys; // keys pressed over this window's reading controls, not yet released
     std::vector<QListView*> m_navViews;

@@ -6,10 +6,12 @@
 #include "app/core/RunState.h"
 #include "navigation/KeyTable.h"
 #include "navigation/NavList.h"
+#include "navigation/Navigator.h"
 #include "render/TextViewer.h"
 #include "render/ui/TextViewerWidget.h"
 
 #include <QAction>
+#include <QLineEdit>
 #include <QApplication>
 #include <QPushButton>
 #include <QKeyEvent>
@@ -32,116 +34,38 @@ bool frmMain::TextViewerHasFocus() const
     return QApplication::focusWidget() == TextViewerView;
 }
 
+bool frmMain::IsReadingControl(const QObject* watched) const
+{
+    for (const QObject* control : {static_cast<QObject*>(cmdLevelUp), static_cast<QObject*>(cmdNextArticle),
+                                   static_cast<QObject*>(cmdPrevArticle), static_cast<QObject*>(txtTitle),
+                                   static_cast<QObject*>(txtLocation)}) {
+        if (watched == control)
+            return true;
+    }
+    return false;
+}
+
 bool frmMain::KeyNavigation(int16_t& keyCode, int16_t& shift)
 {
     bool handled = false;
     GuardedVoid("KeyNavigation", [&] {
-        RunState& rs = Run();
-        if (!rs.DocumentOpen)
+        if (!Run().DocumentOpen)
             return;
-        const bool alt = shift & ShiftState::Alt;
-        const bool ctrl = shift & ShiftState::Ctrl;
-        const bool shifted = shift & ShiftState::Shift;
-        const bool inList = NavListHasFocus();
-        const bool inText = TextViewerHasFocus();
+        const KeyFocus focus =
+            NavListHasFocus() ? KeyFocus::List : TextViewerHasFocus() ? KeyFocus::Text : KeyFocus::Elsewhere;
+        const ReadingAction action = ActionFor(keyCode, shift, focus);
+        if (action == ReadingAction::NotAReadingKey)
+            return;
         handled = true;
         SetStep(QStringLiteral("Act on the key"));
-        switch (keyCode) {
-        case KeyCode::Backspace:
-            if (ctrl)
-                GoMainIndex();
-            else
-                LevelUp();
-            break;
-        case KeyCode::Enter:
-            if (inText)
-                TextViewer_DblClick();
-            else if (inList)
-                LevelDown();
-            break;
-        case KeyCode::Escape:
-            // Leaving search mode belongs to searching, which is not here yet.
-            break;
-        case KeyCode::PageUp:
-        case KeyCode::PageDown:
-            // Page moves (Ctrl+Page Up/Down) arrive with page navigation.
-            break;
-        case KeyCode::End:
-        case KeyCode::Home:
-            if (inList && rs.CurrentLevel >= 0 && rs.CurrentLevel <= 6) {
-                const int last = static_cast<int>(NavLists->entries(rs.CurrentLevel).size()) - 1;
-                NavLists->setListIndex(rs.CurrentLevel, keyCode == KeyCode::End ? last : 0);
-                ShowInfo(rs.CurrentLevel, true);
-            }
-            break;
-        case KeyCode::Left:
-            if (alt)
-                GoArticle(0);
-            else if (inList)
-                LevelUp();
-            break;
-        case KeyCode::Up:
-            if (alt)
-                LevelUp();
-            else if (inList)
-                GoArticle(0);
-            break;
-        case KeyCode::Right:
-            if (alt)
-                GoArticle(2);
-            else if (inList)
-                LevelDown();
-            break;
-        case KeyCode::Down:
-            if (alt)
-                LevelDown();
-            else if (inList)
-                GoArticle(2);
-            break;
-        case KeyCode::Digit0:
-            GoMainIndex();
-            break;
-        case KeyCode::Question:
-            if (rs.CurrentLevel == rs.NavLevelCount)
-                LoadAbstract(rs.CurrentLevel);
-            break;
-        case KeyCode::Numpad1:
-        case KeyCode::Numpad1 + 1:
-        case KeyCode::Numpad1 + 2:
-            if (inText)
-                GoPhrase(keyCode - KeyCode::Numpad1);
-            break;
-        case KeyCode::Numpad1 + 3:
-        case KeyCode::Numpad1 + 5:
-            if (inList)
-                keyCode == KeyCode::Numpad1 + 3 ? LevelUp() : LevelDown();
-            else if (inText)
-                GoParaGraph(keyCode - KeyCode::Numpad1 - 3);
-            break;
-        case KeyCode::Numpad1 + 4:
-            if (inText)
-                GoParaGraph(1);
-            break;
-        case KeyCode::Numpad1 + 6:
-        case KeyCode::Numpad1 + 7:
-        case KeyCode::Numpad9:
-            GoArticle(keyCode - KeyCode::Numpad1 - 6);
-            break;
-        case KeyCode::NumpadMultiply:
-        case KeyCode::NumpadAdd:
-        case KeyCode::NumpadSubtract:
-            if (alt)
-                ChangeFontSize(keyCode == KeyCode::NumpadAdd ? 0 : keyCode == KeyCode::NumpadMultiply ? 1 : 2);
-            break;
-        case KeyCode::EqualPlus:
-        case KeyCode::MinusUnderscore:
-        case KeyCode::BackslashBar:
-            if (shifted)
-                ChangeFontSize(keyCode == KeyCode::EqualPlus ? 0 : keyCode == KeyCode::BackslashBar ? 1 : 2);
-            break;
-        default:
-            handled = false;
-            break;
+        if (Navigation->Perform(action))
+            return;
+        switch (action) {
+        case ReadingAction::ActivateAtCaret: TextViewer_DblClick(); break;
+        case ReadingAction::Larger: ChangeFontSize(0); break;
+        case ReadingAction::NormalSize: ChangeFontSize(1); break;
+        case ReadingAction::Smaller: ChangeFontSize(2); break;
+        default: break; // search and page moves are not the window's yet
         }
     });
     return handled;
@@ -179,9 +103,7 @@ bool frmMain::NavigationEventFilter(QObject* watched, QEvent* event)
         auto* key = static_cast<QKeyEvent*>(event);
         const bool inList = std::find(m_navViews.begin(), m_navViews.end(), watched) != m_navViews.end();
         const bool inText = watched == TextViewerView;
-        const bool onButton = watched == static_cast<QObject*>(cmdLevelUp) || watched == static_cast<QObject*>(cmdNextArticle) ||
-                              watched == static_cast<QObject*>(cmdPrevArticle);
-        if (!inList && !inText && !onButton)
+        if (!inList && !inText && !IsReadingControl(watched))
             return false;
         if (type == QEvent::KeyPress) {
             if (!key->isAutoRepeat())

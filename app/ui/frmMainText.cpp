@@ -5,6 +5,7 @@
 #include "app/core/ErrorConvention.h"
 #include "app/core/RunState.h"
 #include "navigation/NavList.h"
+#include "navigation/Navigator.h"
 #include "render/StyleApplier.h"
 #include "render/TextAssembly.h"
 #include "render/TextState.h"
@@ -63,35 +64,7 @@ void frmMain::connectTextDisplay()
 
 void frmMain::LoadText(int16_t level, int32_t position, const QString& pageText)
 {
-    (void)level;
-    GuardedVoid("LoadText", [&] {
-        RunState& rs = Run();
-        const TextState& txt = Txt();
-        SetStep(QStringLiteral("Hide and clear the text"));
-        Viewer->setVisible(false);
-        Viewer->setText(QString());
-
-        SetStep(QStringLiteral("Work out the heading id"));
-        int32_t id = 0;
-        if (!txt.SearchText.isEmpty() && !rs.LocalSearchMode) {
-            const int row = NavLists->ListIndex(0);
-            if (row < 0 || static_cast<size_t>(row) >= txt.FoundIds.size())
-                RaiseError(ErrNo::SubscriptOutOfRange, QStringLiteral("Subscript out of range"));
-            id = txt.FoundIds[static_cast<size_t>(row)];
-        } else if (rs.NavLevelCount < 2) {
-            id = (NavLists->ListIndex(1) + 1) * 100;
-        } else {
-            id = (NavLists->ListIndex(1) + 1) * 100 + (NavLists->ListIndex(2) + 1);
-        }
-        Assembly->LoadText(id, position, pageText);
-    });
-}
-
-void frmMain::ShowTextView(bool setFocus)
-{
-    Viewer->setVisible(true);
-    if (setFocus)
-        Viewer->setFocus();
+    Navigation->LoadText(level, position, pageText);
 }
 
 void frmMain::Refresh_Markup(bool info)

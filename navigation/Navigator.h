@@ -1,0 +1,55 @@
+#pragma once
+
+#include "navigation/KeyTable.h"
+
+#include <QString>
+#include <cstdint>
+
+class NavList;
+class NavigationHost;
+class TextAssembly;
+class TextViewer;
+
+// The reading moves over the open document of the run state: the navigation
+// levels and their lists, article, phrase and paragraph moves, the table of
+// contents and the abstract. Lists and text are models (NavList, TextViewer);
+// the host shows them and takes the focus where the reader goes on.
+class Navigator {
+public:
+    Navigator(NavList& lists, TextViewer& viewer, TextAssembly& assembly, NavigationHost& host);
+
+    // Fills the list of a level (1..6) with the headings below the entry selected one level up.
+    void LoadLevelTitles(int16_t level);
+    // Opens the selected entry: the next level's list, or the text at the deepest level.
+    void LevelDown();
+    void LevelUp();
+    // Shows the list of a level (0..6) or the text (9) with the location line, focused when asked.
+    void ShowInfo(int16_t level, bool setFocus);
+    // Works out which of level up, next and previous article can act, for the host.
+    void SetNavigationOptions();
+    // Shows the abstract of the article selected in the list of that level.
+    void LoadAbstract(int16_t level);
+    // Article 0 previous, 1 first, 2 next; phrase and paragraph 0 previous,
+    // 1 start of the current one, 2 next.
+    void GoArticle(int direction);
+    void GoPhrase(int direction);
+    void GoParaGraph(int direction);
+    void GoMainIndex();
+    // Builds the text of the entry selected in the lists (or of the selected
+    // search result) with the caret at position or at the page mark pageText; leaves it hidden.
+    void LoadText(int16_t level, int32_t position, const QString& pageText);
+
+    // Carries out a reading action that is a move; false for actions that are
+    // not the navigator's (text size, the caret's activation) so the window
+    // does them.
+    bool Perform(ReadingAction action);
+
+    // The selected entry's text in list `list`, or empty.
+    QString SelectedEntry(int list) const;
+
+private:
+    NavList& m_lists;
+    TextViewer& m_viewer;
+    TextAssembly& m_assembly;
+    NavigationHost& m_host;
+};
