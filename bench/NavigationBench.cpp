@@ -11,11 +11,15 @@
 
 #include "app/core/AppPaths.h"
 #include "app/core/RunState.h"
-#include "app/ui/frmMain.h"
 #include "bench/NewspaperGenerator.h"
 #include "navigation/NavList.h"
+#include "navigation/NavigationHost.h"
+#include "navigation/Navigator.h"
+#include "package/DocumentOpening.h"
+#include "render/TextAssembly.h"
+#include "render/TextViewer.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QFile>
 #include <QTemporaryDir>
 #include <pugixml.hpp>
@@ -27,6 +31,16 @@
 #include <string>
 
 namespace {
+
+// The moves without a window: nothing is shown and no sound plays.
+struct SilentHost : NavigationHost {
+    void focusList(int) override {}
+    void listsChanged() override {}
+    void setLocation(const QString&) override {}
+    void playSound(const QString&) override {}
+    void setNavigationOptions(bool, bool, bool) override {}
+    void menuOptionsChanged() override {}
+};
 
 double BestMs(int rounds, const std::function<void()>& setUp, const std::function<void()>& work)
 {
@@ -49,7 +63,7 @@ int main(int argc, char** argv)
     QTemporaryDir home;
     qputenv("QUILLBOOK_HOME", (home.path() + QStringLiteral("/user")).toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toLocal8Bit());
-    QApplication app(argc, argv);
+    QGuiApplication app(argc, argv);
     AppPaths::Init();
 
     bool smoke = false;
@@ -80,17 +94,18 @@ int main(int argc, char** argv)
         doc.load_buffer(bytes.constData(), size_t(bytes.size()));
     });
 
-    frmMain window;
-    window.PlayWaveHook = [](const QString&) {}; // no sound in a benchmark
-    QString open = path;
-    bool addOnly = false;
-    window.OpenFile(open, addOnly);
+    NavList lists(3);
+    TextViewer viewer;
+    TextAssembly assembly(viewer);
+    SilentHost host;
+    Navigator navigator(lists, viewer, assembly, host);
+    if (OpenDocumentFile(path, false, {}).opened())
+        navigator.ShowFirstLevel();
     RunState& rs = Run();
     if (!rs.DocumentOpen) {
         std::fprintf(stderr, "the generated document did not open\n");
         return 1;
     }
-    NavList& lists = *window.NavLists;
     const int sections = lists.model(1)->rowCount();
     const int section = std::max(0, sections / 2);
 
@@ -100,16 +115,16 @@ int main(int argc, char** argv)
     const double queryMs = BestMs(rounds, [] {}, [&] { found = rs.XmlDoc.selectNodes(query).length(); });
 
     const double levelMs = BestMs(rounds, [&] { lists.setListIndex(1, section); }, [&] {
-        window.LoadLevelTitles(2);
+        navigator.LoadLevelTitles(2);
     });
 
     // The last article of a section, then next: a new section's list is filled.
     const double nextMs = BestMs(rounds, [&] {
         lists.setListIndex(1, section);
-        window.LoadLevelTitles(2);
+        navigator.LoadLevelTitles(2);
         rs.CurrentLevel = 2;
         lists.setListIndex(2, lists.model(2)->rowCount() - 1);
-    }, [&] { window.GoArticle(2); });
+    }, [&] { navigator.GoArticle(2); });
 
     std::printf("Navigation in a %d MB newspaper (%d sections, %d headings in the measured section), best of %d\n",
                 megabytes, sections, found, rounds);

@@ -72,6 +72,16 @@ QString Navigator::SelectedEntry(int list) const
     return row >= 0 && row < entries.size() ? entries[row] : QString();
 }
 
+void Navigator::ShowFirstLevel()
+{
+    RunState& rs = Run();
+    SetStep(QStringLiteral("Buildt top-navigation level and show it"));
+    rs.CurrentLevel = 1;
+    rs.DocumentOpen = true;
+    LoadLevelTitles(1);
+    ShowInfo(rs.CurrentLevel, true);
+}
+
 void Navigator::LoadLevelTitles(int16_t level)
 {
     GuardedVoid("LoadLevelTitles", [&] {

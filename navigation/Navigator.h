@@ -18,6 +18,8 @@ class Navigator {
 public:
     Navigator(NavList& lists, TextViewer& viewer, TextAssembly& assembly, NavigationHost& host);
 
+    // A document has just been read: shows its first level with the first entry selected.
+    void ShowFirstLevel();
     // Fills the list of a level (1..6) with the headings below the entry selected one level up.
     void LoadLevelTitles(int16_t level);
     // Opens the selected entry: the next level's list, or the text at the deepest level.

@@ -7,6 +7,7 @@
 #include "app/core/RunState.h"
 #include "package/DocumentOpening.h"
 #include "package/ui/frmEncryption.h"
+#include "navigation/Navigator.h"
 #include "settings/modLanguage.h"
 
 #include <QCoreApplication>
@@ -73,11 +74,7 @@ void frmMain::ShowOpenedDocument()
 
         // The usage file joins here, before the style sheet.
         LoadAndSetStyleSheets();
-        SetStep(QStringLiteral("Buildt top-navigation level and show it"));
-        rs.CurrentLevel = 1;
-        rs.DocumentOpen = true;
-        LoadLevelTitles(1);
-        ShowInfo(rs.CurrentLevel, true);
+        Navigation->ShowFirstLevel();
 
         SetMenuOptions();
         SetNavigationOptions();

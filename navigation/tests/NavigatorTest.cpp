@@ -1,1 +1,409 @@
+// The reading moves without any window: a real document opened through the
+// open pipeline, real lists and a real text view model, keys turned into
+// actions by the key table, and a host that records what the window would show.
+#include "navigation/Navigator.h"
+
+#include "app/core/AppPaths.h"
+#include "app/core/RunState.h"
+#include "navigation/NavList.h"
+#include "navigation/NavigationHost.h"
+#include "package/DocumentOpening.h"
+#include "package/modEntities.h"
+#include "render/TextAssembly.h"
+#include "render/TextState.h"
+#include "render/TextViewer.h"
+#include "render/modCss2RTF.h"
+#include "settings/Options.h"
+#include "settings/modFilesFolders.h"
+#include "settings/modLanguage.h"
+#include "tests/support/ScriptedPrompter.h"
+#include "tests/support/TestHome.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
+
+namespace {
+
+struct RecordingHost : NavigationHost {
+    int focusedList = -1;
+    QString location;
+    QStringList sounds;
+    bool up = false, next = false, previous = false;
+    int menuUpdates = 0;
+
+    void focusList(int level) override { focusedList = level; }
+    void listsChanged() override {}
+    void setLocation(const QString& text) override { location = text; }
+    void playSound(const QString& name) override { sounds << name; }
+    void setNavigationOptions(bool levelUp, bool nextArticle, bool previousArticle) override
+    {
+        up = levelUp;
+        next = nextArticle;
+        previous = previousArticle;
+    }
+    void menuOptionsChanged() override { ++menuUpdates; }
+};
+
+class NavigatorTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ResetRunState();
+        ResetTextState();
+        Opts().SetDefaults();
+        QFile::remove(AppPaths::ErrorLogPath());
+        QDir(AppPaths::TempDir()).removeRecursively();
+        QDir().mkpath(AppPaths::TempDir());
+        LoadLang(QStringLiteral("English"));
+        LoadEntityMapping();
+        ASSERT_TRUE(LoadCSSFromText(ReadWholeFile(AppPaths::SamplesDir() + QStringLiteral("/dagblad.css"))));
+    }
+    void TearDown() override
+    {
+        Opts().SetDefaults();
+        ResetTextState();
+        ResetRunState();
+    }
+
+    void open(const QString& path)
+    {
+        const OpenOutcome outcome = OpenDocumentFile(path, false, {});
+        ASSERT_TRUE(outcome.opened()) << int(outcome.result);
+        nav.ShowFirstLevel();
+        ASSERT_TRUE(::Run().DocumentOpen);
+    }
+    void openNewspaper() { open(AppPaths::SamplesDir() + QStringLiteral("/dagblad.xml")); }
+    // A document and its descriptor in the working folder, loaded as a package would be.
+    void openFromWorkingFolder(const QByteArray& xml, const QByteArray& xdf)
+    {
+        const QString temp = AppPaths::TempDir() + QLatin1Char('/');
+        ASSERT_TRUE(TestHome::WriteFile(temp + QStringLiteral("doc.xml"), xml));
+        ASSERT_TRUE(TestHome::WriteFile(temp + QStringLiteral("doc.xdf"), xdf));
+        ASSERT_TRUE(LoadDocumentFromWorkingFolder(QStringLiteral("/somewhere/doc.zip"), false).opened());
+        nav.ShowFirstLevel();
+    }
+
+    // A reading key released where the reader is: in the text at level 9, else in the shown list.
+    void key(int k, Qt::KeyboardModifiers mods = Qt::NoModifier)
+    {
+        const KeyFocus focus = level() == 9 ? KeyFocus::Text : KeyFocus::List;
+        nav.Perform(ActionFor(k, mods, focus));
+    }
+    void keypad(int k) { key(k, Qt::KeypadModifier); }
+
+    int16_t level() const { return ::Run().CurrentLevel; }
+    int row(int list) const { return lists.ListIndex(list); }
+    QStringList entries(int list) const { return lists.entries(list); }
+    int caret() const { return viewer.SelStart(); }
+    QString text() const { return viewer.Text(); }
+    void expectListShown(int list)
+    {
+        EXPECT_EQ(host.focusedList, list);
+        EXPECT_TRUE(lists.isVisible(list));
+        EXPECT_FALSE(viewer.isVisible());
+    }
+    void expectTextShown()
+    {
+        EXPECT_EQ(level(), 9);
+        EXPECT_TRUE(viewer.isVisible());
+        for (int i = 0; i < lists.count(); ++i)
+            EXPECT_FALSE(lists.isVisible(i)) << i;
+    }
+
+    ScriptedPrompter prompter;
+    NavList lists{3};
+    TextViewer viewer;
+    TextAssembly assembly{viewer};
+    RecordingHost host;
+    Navigator nav{lists, viewer, assembly, host};
+};
+
+TEST_F(NavigatorTest, SectionsArticlesAndText)
+{
+    openNewspaper();
+    EXPECT_EQ(level(), 1);
+    ASSERT_EQ(entries(1).size(), 12);
+    EXPECT_EQ(entries(1).first(), QStringLiteral("Voorpagina")); // no counts on the section list
+    expectListShown(1);
+    EXPECT_EQ(host.location, SetLangTxt(1091));
+    EXPECT_FALSE(host.up);
+    EXPECT_FALSE(host.previous);
+    EXPECT_TRUE(host.next);
+
+    key(Qt::Key_Down);
+    EXPECT_EQ(row(1), 1);
+    key(Qt::Key_Up);
+    key(Qt::Key_Up);
+    EXPECT_EQ(row(1), 0);
+    EXPECT_EQ(host.sounds, QStringList{QStringLiteral("BeginDocument.wav")});
+
+    key(Qt::Key_Right);
+    EXPECT_EQ(level(), 2);
+    ASSERT_EQ(entries(2).size(), 5);
+    EXPECT_TRUE(entries(2)[0].startsWith(QStringLiteral("Eerste vorst brengt schaatskoorts naar het Noorden [")));
+    EXPECT_TRUE(entries(2)[0].endsWith(QLatin1Char(']')));
+    expectListShown(2);
+    EXPECT_EQ(host.location, QStringLiteral("Voorpagina"));
+    EXPECT_TRUE(host.up);
+
+    // Alt+Down opens the selected entry: the text, caret at its start.
+    key(Qt::Key_Down);
+    key(Qt::Key_Down, Qt::AltModifier);
+    expectTextShown();
+    EXPECT_EQ(row(2), 1);
+    EXPECT_EQ(Txt().CurrentHeadId, 102);
+    EXPECT_TRUE(text().startsWith(QStringLiteral("Oma's appeltaart wint landelijke bakwedstrijd")));
+    EXPECT_EQ(caret(), 0);
+    EXPECT_EQ(host.location, QStringLiteral("Voorpagina / ") + entries(2)[1]);
+
+    // Arrows in the text are the caret's; Backspace goes back with the selection kept.
+    key(Qt::Key_Up);
+    EXPECT_EQ(level(), 9);
+    key(Qt::Key_Backspace);
+    EXPECT_EQ(level(), 2);
+    EXPECT_EQ(row(2), 1);
+    expectListShown(2);
+    // Left from the article list clears its selection and shows the sections.
+    key(Qt::Key_Left);
+    EXPECT_EQ(level(), 1);
+    EXPECT_EQ(row(2), -1);
+    expectListShown(1);
+
+    // Enter opens; 0 and Ctrl+Backspace go to the table of contents from anywhere.
+    key(Qt::Key_Return);
+    key(Qt::Key_Return);
+    expectTextShown();
+    key(Qt::Key_0);
+    EXPECT_EQ(level(), 1);
+    expectListShown(1);
+    key(Qt::Key_Right);
+    key(Qt::Key_Backspace, Qt::ControlModifier);
+    EXPECT_EQ(level(), 1);
+    key(Qt::Key_End);
+    EXPECT_EQ(row(1), 11);
+    key(Qt::Key_Home);
+    EXPECT_EQ(row(1), 0);
+}
+
+TEST_F(NavigatorTest, ArticlesCrossSectionsWithSoundsAndStopAtTheEnds)
+{
+    openNewspaper();
+    key(Qt::Key_Right);
+    key(Qt::Key_End);
+    EXPECT_EQ(row(2), 4);
+    EXPECT_TRUE(host.next); // last article, but not the last section
+
+    key(Qt::Key_Down);
+    EXPECT_EQ(host.sounds, QStringList{QStringLiteral("Navigate.wav")});
+    EXPECT_EQ(row(1), 1);
+    EXPECT_EQ(row(2), 0);
+    expectListShown(2);
+
+    // Back over the boundary lands on the last article of the previous section.
+    key(Qt::Key_Up);
+    EXPECT_EQ(row(1), 0);
+    EXPECT_EQ(row(2), 4);
+    EXPECT_EQ(host.sounds.size(), 2);
+
+    // In the text: Alt+Right / keypad 9 and 7 rebuild the text with the caret at the start.
+    key(Qt::Key_Right);
+    key(Qt::Key_Right, Qt::AltModifier);
+    EXPECT_EQ(row(1), 1);
+    EXPECT_EQ(row(2), 0);
+    EXPECT_EQ(caret(), 0);
+    expectTextShown();
+    EXPECT_EQ(Txt().CurrentHeadId, 201);
+    EXPECT_EQ(host.location, entries(1)[1] + QStringLiteral(" / ") + entries(2)[0]);
+    keypad(Qt::Key_7);
+    EXPECT_EQ(row(1), 0);
+    EXPECT_EQ(row(2), 4);
+    keypad(Qt::Key_8);
+    EXPECT_EQ(row(2), 0);
+    keypad(Qt::Key_7);
+    EXPECT_EQ(host.sounds.last(), QStringLiteral("BeginDocument.wav"));
+    EXPECT_EQ(row(2), 0);
+    EXPECT_FALSE(host.previous);
+
+    // The last article of the last section: the end sound, nothing moves.
+    lists.setListIndex(1, 11);
+    nav.LoadLevelTitles(2);
+    lists.setListIndex(2, static_cast<int>(entries(2).size()) - 1);
+    nav.LoadText(9, 0, QString());
+    nav.ShowInfo(9, true);
+    EXPECT_FALSE(host.next);
+    const QString before = text();
+    const qsizetype soundsBefore = host.sounds.size();
+    keypad(Qt::Key_9);
+    EXPECT_EQ(host.sounds.size(), soundsBefore + 1);
+    EXPECT_EQ(host.sounds.last(), QStringLiteral("EndDocument.wav"));
+    EXPECT_EQ(row(1), 11);
+    EXPECT_EQ(text(), before);
+}
+
+TEST_F(NavigatorTest, AbstractIsFoundByATitleWithAnApostrophe)
+{
+    openNewspaper();
+    key(Qt::Key_Right);
+    key(Qt::Key_Down); // "Oma's appeltaart ..."
+    key(Qt::Key_Question, Qt::ShiftModifier);
+    ASSERT_EQ(prompter.questions().size(), 1u);
+    EXPECT_EQ(prompter.questions()[0].title, QStringLiteral("Abstract"));
+    EXPECT_TRUE(prompter.questions()[0].text.startsWith(QStringLiteral("De appeltaart van Trijntje Westerhof")));
+    // "?" in the text, or on a list above the articles, asks nothing.
+    key(Qt::Key_Return);
+    key(Qt::Key_Question, Qt::ShiftModifier);
+    key(Qt::Key_0);
+    key(Qt::Key_Question, Qt::ShiftModifier);
+    EXPECT_EQ(prompter.questions().size(), 1u);
+}
+
+TEST_F(NavigatorTest, PhraseAndParagraphMoves)
+{
+    openNewspaper();
+    key(Qt::Key_Right);
+    key(Qt::Key_Right);
+    const QString t = text();
+    static const QRegularExpression end(QStringLiteral("[.?!;:]( |\r\n)"));
+    const auto first = end.match(t);
+    ASSERT_TRUE(first.hasMatch());
+    const int secondPhrase = static_cast<int>(first.capturedEnd());
+
+    // At the start, previous and current stay.
+    keypad(Qt::Key_1);
+    keypad(Qt::Key_2);
+    EXPECT_EQ(caret(), 0);
+    keypad(Qt::Key_3);
+    EXPECT_EQ(caret(), secondPhrase);
+    EXPECT_EQ(::Run().LastReadPosition, secondPhrase);
+    const int thirdPhrase = static_cast<int>(end.match(t, secondPhrase).capturedEnd());
+    keypad(Qt::Key_3);
+    EXPECT_EQ(caret(), thirdPhrase);
+    // From inside a phrase: current goes to its start, previous to the one before.
+    viewer.setSelStart(thirdPhrase + 4);
+    keypad(Qt::Key_2);
+    EXPECT_EQ(caret(), thirdPhrase);
+    viewer.setSelStart(thirdPhrase + 4);
+    keypad(Qt::Key_1);
+    EXPECT_EQ(caret(), secondPhrase);
+    keypad(Qt::Key_1);
+    EXPECT_EQ(caret(), 0);
+    // After the last phrase end: the end of the text.
+    viewer.setSelStart(static_cast<int>(t.size()) - 3);
+    keypad(Qt::Key_3);
+    EXPECT_EQ(caret(), t.size());
+
+    // Paragraphs: next is the start of the next non-empty paragraph.
+    viewer.setSelStart(0);
+    keypad(Qt::Key_6);
+    int p2 = static_cast<int>(t.indexOf(QStringLiteral("\r\n"))) + 2;
+    while (t.mid(p2, 2) == QStringLiteral("\r\n"))
+        p2 += 2;
+    EXPECT_EQ(caret(), p2);
+    keypad(Qt::Key_6);
+    const int p3 = caret();
+    EXPECT_GT(p3, p2);
+    EXPECT_EQ(t.mid(p3 - 2, 2), QStringLiteral("\r\n"));
+    viewer.setSelStart(p3 + 3);
+    keypad(Qt::Key_5);
+    EXPECT_EQ(caret(), p3);
+    keypad(Qt::Key_4);
+    EXPECT_EQ(caret(), p2);
+    keypad(Qt::Key_4);
+    EXPECT_EQ(caret(), 0);
+    keypad(Qt::Key_4);
+    EXPECT_EQ(caret(), 0);
+    EXPECT_EQ(::Run().LastReadPosition, 0);
+}
+
+TEST_F(NavigatorTest, OneLevelBookOpensChaptersStraightIntoText)
+{
+    const QByteArray xdf = TestHome::ReadFile(AppPaths::SamplesDir() + QStringLiteral("/boek/boek.xdf"));
+    const QByteArray xml = TestHome::ReadFile(AppPaths::SamplesDir() + QStringLiteral("/boek/boek.xml"));
+    openFromWorkingFolder(xml, xdf);
+    EXPECT_EQ(::Run().NavLevelCount, 1);
+    ASSERT_EQ(entries(1).size(), 8);
+    // The only list is the deepest: it carries the counts.
+    EXPECT_TRUE(entries(1)[0].startsWith(QStringLiteral("Hoofdstuk 1. De overtocht [")));
+    key(Qt::Key_Right);
+    expectTextShown();
+    EXPECT_TRUE(text().startsWith(QStringLiteral("Hoofdstuk 1. De overtocht")));
+    key(Qt::Key_Left, Qt::AltModifier);
+    EXPECT_EQ(host.sounds, QStringList{QStringLiteral("BeginDocument.wav")});
+    key(Qt::Key_Right, Qt::AltModifier);
+    EXPECT_EQ(row(1), 1);
+    EXPECT_TRUE(text().startsWith(QStringLiteral("Hoofdstuk 2.")));
+    key(Qt::Key_Backspace);
+    EXPECT_EQ(level(), 1);
+    key(Qt::Key_End);
+    key(Qt::Key_Down);
+    EXPECT_EQ(host.sounds.last(), QStringLiteral("EndDocument.wav"));
+    EXPECT_EQ(row(1), 7);
+}
+
+TEST_F(NavigatorTest, ThreeLevelsGetAListEach)
+{
+    QByteArray xml = "<doc><info><titel>Drie</titel></info>";
+    for (int d = 1; d <= 2; ++d) {
+        xml += "<deel><titel><head>Deel " + QByteArray::number(d) + "</head></titel>";
+        for (int h = 1; h <= 2; ++h)
+            xml += "<hoofdstuk><titel><head>Hoofdstuk " + QByteArray::number(d) + "." + QByteArray::number(h) +
+                   "</head></titel><par><titel><head>Paragraaf</head></titel><p>Tekst.</p></par></hoofdstuk>";
+        xml += "</deel>";
+    }
+    xml += "</doc>";
+    openFromWorkingFolder(xml, "DOC_TITLE_TAG=titel\nNAV_LEVEL1=deel/titel/head\nNAV_LEVEL2=hoofdstuk/titel/head\n"
+                               "NAV_LEVEL3=par/titel/head\n");
+    ASSERT_EQ(::Run().NavLevelCount, 3);
+    EXPECT_EQ(entries(1), (QStringList{QStringLiteral("Deel 1"), QStringLiteral("Deel 2")}));
+    key(Qt::Key_Down);
+    key(Qt::Key_Right);
+    EXPECT_EQ(level(), 2);
+    EXPECT_EQ(entries(2), (QStringList{QStringLiteral("Hoofdstuk 2.1"), QStringLiteral("Hoofdstuk 2.2")}));
+    key(Qt::Key_Right);
+    EXPECT_EQ(level(), 3);
+    ASSERT_GE(lists.count(), 4);
+    expectListShown(3);
+    EXPECT_FALSE(lists.isVisible(2));
+    EXPECT_EQ(host.location, QStringLiteral("Deel 2 / Hoofdstuk 2.1"));
+    key(Qt::Key_Right);
+    expectTextShown();
+    key(Qt::Key_Backspace);
+    EXPECT_EQ(level(), 3);
+    key(Qt::Key_Backspace);
+    EXPECT_EQ(level(), 2);
+    EXPECT_GE(::Run().LastReadPosition, 0);
+    // Leaving a list above the deepest drops the position to come back to.
+    key(Qt::Key_Backspace);
+    EXPECT_EQ(level(), 1);
+    EXPECT_EQ(::Run().LastReadPosition, -1);
+    EXPECT_EQ(row(2), -1);
+    EXPECT_EQ(row(3), -1);
+}
+
+TEST_F(NavigatorTest, MoreThan98ArticlesInASectionAreLoggedNotMisfiled)
+{
+    QByteArray xml = "<krant><meta><krantnaam>Vol</krantnaam></meta><rubriek><titel><head>Vol</head></titel>";
+    for (int j = 1; j <= 101; ++j)
+        xml += "<artikel><titel><head>A" + QByteArray::number(j) + "</head></titel><p>x</p></artikel>";
+    xml += "</rubriek><rubriek><titel><head>Leeg</head></titel>"
+           "<artikel><titel><head>Enige</head></titel><p>y</p></artikel></rubriek></krant>";
+    openFromWorkingFolder(xml,
+                          "DOC_TITLE_TAG=krantnaam\nNAV_LEVEL1=rubriek/titel/head\nNAV_LEVEL2=artikel/titel/head\n");
+    Opts().ShowWordCount = false;
+    key(Qt::Key_Right);
+    EXPECT_EQ(entries(2).size(), 98);
+    EXPECT_EQ(entries(2).last(), QStringLiteral("A98"));
+    const QString log = QString::fromUtf8(TestHome::ReadFile(AppPaths::ErrorLogPath()));
+    EXPECT_TRUE(log.contains(QStringLiteral("LoadLevelTitles"))) << log.toStdString();
+    EXPECT_TRUE(log.contains(QStringLiteral("101"))) << log.toStdString();
+    // The next section lists only its own article.
+    key(Qt::Key_Left);
+    key(Qt::Key_Down);
+    key(Qt::Key_Right);
+    EXPECT_EQ(entries(2), QStringList{QStringLiteral("Enige")});
+}
+
+} // namespace

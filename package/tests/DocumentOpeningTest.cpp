@@ -1,0 +1,120 @@
+#include "package/DocumentOpening.h"
+
+#include "app/core/AppPaths.h"
+#include "app/core/RunState.h"
+#include "settings/modLanguage.h"
+#include "tests/support/ScriptedPrompter.h"
+#include "tests/support/TestHome.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+class DocumentOpeningTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ResetRunState();
+        QFile::remove(AppPaths::ErrorLogPath());
+        QDir(AppPaths::TempDir()).removeRecursively();
+        QDir().mkpath(AppPaths::TempDir());
+        LoadLang(QStringLiteral("English"));
+    }
+    void TearDown() override { ResetRunState(); }
+
+    QString write(const QString& name, const QByteArray& bytes)
+    {
+        const QString path = files.path() + QLatin1Char('/') + name;
+        EXPECT_TRUE(TestHome::WriteFile(path, bytes));
+        return path;
+    }
+
+    QTemporaryDir files;
+    ScriptedPrompter prompter;
+};
+
+TEST_F(DocumentOpeningTest, EachOpenStartsFromFreshDocumentState)
+{
+    // The sample newspaper has two levels and page marks.
+    OpenOutcome first = OpenDocumentFile(AppPaths::SamplesDir() + QStringLiteral("/dagblad.xml"), false, {});
+    ASSERT_TRUE(first.opened());
+    EXPECT_EQ(::Run().NavLevelCount, 2);
+    EXPECT_TRUE(::Run().HasPageNumbers);
+    EXPECT_FALSE(first.docInfo[1].isEmpty());
+
+    // A one-level book with its own descriptor and no pages: nothing of the paper stays.
+    const QString temp = AppPaths::TempDir() + QLatin1Char('/');
+    ASSERT_TRUE(QFile::copy(AppPaths::SamplesDir() + QStringLiteral("/boek/boek.xml"), temp + QStringLiteral("b.xml")));
+    ASSERT_TRUE(QFile::copy(AppPaths::SamplesDir() + QStringLiteral("/boek/boek.xdf"), temp + QStringLiteral("b.xdf")));
+    OpenOutcome second = LoadDocumentFromWorkingFolder(QStringLiteral("/x/boek.zip"), false);
+    ASSERT_TRUE(second.opened());
+    EXPECT_EQ(::Run().NavLevelCount, 1);
+    EXPECT_NE(second.docInfo[1], first.docInfo[1]);
+
+    // A document that does not parse hands back no facts of the one before it.
+    OpenOutcome broken = OpenDocumentFile(write(QStringLiteral("kapot.xml"), "<krant><titel>x</titel>\n<p>"), false, {});
+    EXPECT_EQ(broken.result, OpenResult::NotWellFormed);
+    EXPECT_TRUE(broken.loadStepsRan());
+    for (const QString& fact : broken.docInfo)
+        EXPECT_TRUE(fact.isEmpty()) << fact.toStdString();
+    EXPECT_TRUE(broken.detail.contains(QStringLiteral("Line: 2:")));
+    EXPECT_FALSE(::Run().HasPageNumbers);
+    const auto messages = DocumentOpeningMessages(broken, QStringLiteral("kapot.xml"));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].icon, OpenMessage::Icon::Critical);
+    EXPECT_TRUE(messages[0].text.startsWith(SetLangTxt(1094, QStringLiteral("kapot.xml"))));
+}
+
+TEST_F(DocumentOpeningTest, OutcomesAndTheirMessages)
+{
+    EXPECT_EQ(OpenDocumentFile(files.path() + QStringLiteral("/geen.xml"), false, {}).result, OpenResult::NoFile);
+
+    const OpenOutcome other = OpenDocumentFile(write(QStringLiteral("a.pdf"), "x"), false, {});
+    EXPECT_EQ(other.result, OpenResult::Unsupported);
+    EXPECT_FALSE(other.loadStepsRan());
+    ASSERT_EQ(DocumentOpeningMessages(other, {}).size(), 1u);
+    EXPECT_EQ(DocumentOpeningMessages(other, {})[0].text, SetLangTxt(1110));
+
+    // An RTF file is announced, then the load finds no XML and says so.
+    const OpenOutcome rtf = OpenDocumentFile(write(QStringLiteral("brief.rtf"), "{\\rtf1}"), false, {});
+    EXPECT_EQ(rtf.result, OpenResult::NoXml);
+    const auto rtfMessages = DocumentOpeningMessages(rtf, {});
+    ASSERT_EQ(rtfMessages.size(), 2u);
+    EXPECT_EQ(rtfMessages[0].text, SetLangTxt(1109));
+    EXPECT_EQ(rtfMessages[1].text, SetLangTxt(1093));
+
+    // A decryption that fails or is given up ends the open before anything is loaded.
+    int asked = 0;
+    const OpenOutcome locked = OpenDocumentFile(write(QStringLiteral("p.exb"), "x"), false, [&](const QString&, bool) {
+        ++asked;
+        return false;
+    });
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(locked.result, OpenResult::PackageFailed);
+    EXPECT_TRUE(DocumentOpeningMessages(locked, {}).empty());
+
+    // No title: logged, not opened, no message.
+    const OpenOutcome untitled = OpenDocumentFile(write(QStringLiteral("t.xml"), "<krant><p>x</p></krant>"), false, {});
+    EXPECT_EQ(untitled.result, OpenResult::NoTitle);
+    EXPECT_TRUE(DocumentOpeningMessages(untitled, {}).empty());
+    EXPECT_TRUE(TestHome::ReadFile(AppPaths::ErrorLogPath()).contains("Doc_Title is missing"));
+    EXPECT_FALSE(::Run().DocumentOpen);
+}
+
+TEST_F(DocumentOpeningTest, AnAddOnlyOpenLeavesTheShownDocumentsLevels)
+{
+    ASSERT_TRUE(OpenDocumentFile(AppPaths::SamplesDir() + QStringLiteral("/dagblad.xml"), false, {}).opened());
+    const QString temp = AppPaths::TempDir() + QLatin1Char('/');
+    ASSERT_TRUE(QFile::copy(AppPaths::SamplesDir() + QStringLiteral("/boek/boek.xml"), temp + QStringLiteral("b.xml")));
+    ASSERT_TRUE(QFile::copy(AppPaths::SamplesDir() + QStringLiteral("/boek/boek.xdf"), temp + QStringLiteral("b.xdf")));
+    const OpenOutcome added = LoadDocumentFromWorkingFolder(QStringLiteral("/x/boek.zip"), true);
+    EXPECT_TRUE(added.opened());
+    EXPECT_EQ(::Run().NavLevelCount, 2);
+    EXPECT_TRUE(::Run().HasPageNumbers);
+    EXPECT_TRUE(::Run().ArchiveOnOpen);
+}
+
+} // namespace
