@@ -10,7 +10,7 @@
 // A table of variant cells addressed table(column, row). Columns and rows keep
 // the bounds the table was made with (a table may run from column 0 or 1, and
 // from row 0 or 1). A default-constructed table is no table at all; the sort
-// refuses it as the old code refused a value that was not an array.
+// refuses it, as it refuses any value that is not a table.
 class VariantTable {
 public:
     VariantTable() = default;

@@ -172,7 +172,7 @@ void TextViewer::requestScroll()
         m_scrollPending = true;
 }
 
-// Like the old view, a caret that has moved takes the formatting of the text
+// As in a word processor, a caret that has moved takes the formatting of the text
 // where it now stands; formatting set at the caret lasts until it moves.
 const QTextCharFormat& TextViewer::insertionFormat(const QTextCursor& caret) const
 {

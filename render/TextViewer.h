@@ -48,10 +48,10 @@ public:
     static constexpr int FindWholeWord = 2;
     static constexpr int FindMatchCase = 4;
 
-    // Indents are in twips, the unit the old view used: 1440 to the inch, so 15
+    // Indents are in twips, the unit style values use: 1440 to the inch, so 15
     // to a pixel at 96 dpi, which is what a QTextDocument lays out in.
     static constexpr double TwipsPerPixel = 15.0;
-    // The largest font size the old view accepted.
+    // The largest font size the view accepts.
     static constexpr double MaxFontPoints = 1638.0;
 
     explicit TextViewer(QObject* parent = nullptr);

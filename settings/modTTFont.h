@@ -5,7 +5,7 @@
 
 // The installed scalable font families ("TrueType" in the options window's
 // terms), in font-database order, empty names left out. The list is cleared
-// first. trueTypeOnly keeps the old signature: family and face enumeration give
+// first. trueTypeOnly is accepted for its callers: family and face enumeration give
 // the same names here, and only scalable families are ever listed.
 // firstEntry, when given, receives the list's first entry (empty when none),
 // the text the options window puts into its font box.

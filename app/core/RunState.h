@@ -29,7 +29,7 @@ struct RunState {
     QString DocumentId;
     QString XmlFileName;
 
-    // Style sheets of the package; StyleSheets[i] is entry i + 1 of the old 1-based table.
+    // Style sheets of the package, in the order they were found (entry 1 of the sheet list is StyleSheets[0]).
     std::vector<PackageStyleSheet> StyleSheets;
     int16_t StyleSheetCount = 0;
 
