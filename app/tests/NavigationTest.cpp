@@ -110,6 +110,11 @@ TEST_F(NavigationTest, KeysMoveTheFocusWhereTheReaderGoesOn)
     key(Qt::Key_Down, Qt::AltModifier);
     EXPECT_EQ(level(), 9);
     expectTextFocused();
+    key(Qt::Key_Right, Qt::AltModifier);
+    EXPECT_EQ(row(2), 1);
+    expectTextFocused();
+    key(Qt::Key_Left, Qt::AltModifier);
+    EXPECT_EQ(row(2), 0);
     // Down in the text moves the caret, and the position to come back to follows it.
     key(Qt::Key_Down);
     EXPECT_GT(::Run().LastReadPosition, 0);
@@ -188,6 +193,12 @@ TEST_F(NavigationTest, KeysActOnTheirOwnReleaseOnly)
     EXPECT_EQ(row(1), 1);
     QTest::keyRelease(focus(), Qt::Key_Down);
     EXPECT_EQ(row(1), 1);
+
+    // Alt let go a moment before the arrow: the arrow still counts as Alt+Right.
+    QTest::keyPress(focus(), Qt::Key_Right, Qt::AltModifier);
+    QTest::keyRelease(focus(), Qt::Key_Right, Qt::NoModifier);
+    EXPECT_EQ(row(1), 2);
+    EXPECT_EQ(level(), 1);
 }
 
 TEST_F(NavigationTest, SizeKeysAndTheKeyThatClosesTheAbstract)

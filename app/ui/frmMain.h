@@ -3,7 +3,7 @@
 #include "navigation/NavigationHost.h"
 
 #include <QMainWindow>
-#include <QSet>
+#include <QHash>
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -225,7 +225,8 @@ private:
     void setNavigationOptions(bool levelUp, bool nextArticle, bool previousArticle) override;
     void menuOptionsChanged() override;
     QWidget* m_textViewport = nullptr;
-    QSet<int> m_pressedKeys; // keys pressed over this window's reading controls, not yet released
+    // Keys pressed over this window's reading controls, not yet released, with the shift keys held then.
+    QHash<int, Qt::KeyboardModifiers> m_pressedKeys;
     std::vector<QListView*> m_navViews;
 };
 

@@ -77,15 +77,22 @@ bool frmMain::Form_KeyUp(QKeyEvent* event)
     const int key = event->key();
     // A release whose press went elsewhere (a menu, a dialog that has just
     // closed) is not the reader's key for this window.
-    const bool pressedHere = m_pressedKeys.remove(key);
+    const auto pressed = m_pressedKeys.constFind(key);
+    const bool pressedHere = pressed != m_pressedKeys.constEnd();
+    // The shift keys held when the key went down count: a reader may let go
+    // of Alt a moment before the arrow.
+    const Qt::KeyboardModifiers modifiers =
+        pressedHere ? (*pressed | (event->modifiers() & Qt::KeypadModifier)) : event->modifiers();
+    if (pressedHere)
+        m_pressedKeys.erase(pressed);
     if (rs.IgnoreNextKeyUp) {
         rs.IgnoreNextKeyUp = false;
         return true;
     }
     if (!pressedHere)
         return false;
-    int16_t code = KeyCodeOf(key, event->modifiers());
-    int16_t shift = ShiftStateOf(event->modifiers());
+    int16_t code = KeyCodeOf(key, modifiers);
+    int16_t shift = ShiftStateOf(modifiers);
     if (code == 0)
         return false;
     return KeyNavigation(code, shift);
@@ -107,7 +114,7 @@ bool frmMain::NavigationEventFilter(QObject* watched, QEvent* event)
             return false;
         if (type == QEvent::KeyPress) {
             if (!key->isAutoRepeat())
-                m_pressedKeys.insert(key->key());
+                m_pressedKeys.insert(key->key(), key->modifiers());
             if (inList) {
                 // The lists never move by themselves: every move goes through
                 // KeyNavigation, so a plain key (and any arrow, Home, End, page key)
