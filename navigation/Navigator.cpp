@@ -129,7 +129,7 @@ void Navigator::LoadLevelTitles(int16_t level)
             if (ownCount >= 0 && !own.contains(node.identity()))
                 continue;
             // The heading is in hand: no need to look it up again by its id.
-            entries << node.text() + WordCount(node);
+            entries << node.text() + WordCount(node, level);
         }
         m_lists.setEntries(level, entries);
         m_lists.setListIndex(level, 0);

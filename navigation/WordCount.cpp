@@ -29,13 +29,13 @@ DomNode CountedElement(const DomNode& heading, const QString& path)
     return node;
 }
 
-QString WordCount(const QString& id)
+QString WordCount(const QString& id, int listLevel)
 {
     return Guarded("WordCount", QString(), [&] {
         const RunState& rs = Run();
         if (!Opts().ShowWordCount)
             return QString();
-        if (rs.CurrentLevel != 0 && rs.CurrentLevel != rs.NavLevelCount)
+        if (listLevel != 0 && listLevel != rs.NavLevelCount)
             return QString();
         const QString path = (rs.NavLevelCount >= 2 ? rs.XdfNavLevel[2] : rs.XdfNavLevel[1]).trimmed();
         // Ids are digits written by AddNodeIds; anything else finds nothing.
@@ -48,17 +48,17 @@ QString WordCount(const QString& id)
             rs.XmlDoc.selectSingleNode(QStringLiteral("//") + path + QStringLiteral("[@id = ") + id + QStringLiteral("]"));
         if (heading.isNull())
             return QString();
-        return WordCount(heading);
+        return WordCount(heading, listLevel);
     });
 }
 
-QString WordCount(const DomNode& heading)
+QString WordCount(const DomNode& heading, int listLevel)
 {
     return Guarded("WordCount", QString(), [&] {
         const RunState& rs = Run();
         if (!Opts().ShowWordCount || heading.isNull())
             return QString();
-        if (rs.CurrentLevel != 0 && rs.CurrentLevel != rs.NavLevelCount)
+        if (listLevel != 0 && listLevel != rs.NavLevelCount)
             return QString();
         const QString path = (rs.NavLevelCount >= 2 ? rs.XdfNavLevel[2] : rs.XdfNavLevel[1]).trimmed();
         if (path.isEmpty())
@@ -75,8 +75,6 @@ QString NoWordCount(const QString& text)
 {
     if (!Opts().ShowWordCount || Run().CurrentLevel == 1)
         return text;
-    if (!text.contains(QLatin1Char('[')))
-        return QString();
     const auto cut = text.lastIndexOf(QStringLiteral(" ["));
     return cut < 0 ? text : text.left(cut);
 }

@@ -8,16 +8,17 @@ class DomDocument;
 // spaces and line breaks in a heading's article (not its words), so a reader
 // can judge an article before opening it.
 
-// The suffix for the heading with this id, or empty text when the option is
-// off, the list shown is not the deepest one (or search results), or no such
-// heading exists. Reads the run state and the options.
-QString WordCount(const QString& id);
+// The suffix for the heading with this id in navigation list listLevel, or
+// empty text when the option is off, that list is not the deepest one (nor
+// the search results, list 0), or no such heading exists. Reads the run state
+// and the options.
+QString WordCount(const QString& id, int listLevel = 0);
 // The same for a heading node in hand, without looking it up by its id.
 class DomNode;
-QString WordCount(const DomNode& heading);
+QString WordCount(const DomNode& heading, int listLevel);
 
 // An entry text without its suffix. Leaves the text alone when the option is
-// off or at level 1; a text without any "[" then comes back empty.
+// off, at level 1, or when it carries no suffix.
 QString NoWordCount(const QString& text);
 
 // The counting itself: line breaks plus the spaces on every line.

@@ -349,7 +349,6 @@ void TextAssembly::PlaceCaret(const QString& pageText)
         const int matches = colourMatches();
         if (matches == 0) {
             Prompt().MsgBox(SetLangTxt(1097), PromptButtons::Ok, PromptIcon::Information, SetLangTxt(1092));
-            rs.IgnoreNextKeyUp = true;
             txt.SearchText.clear();
             txt.CurrentFound = 0;
         } else {

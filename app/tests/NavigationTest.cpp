@@ -23,6 +23,8 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
+#include <QTimer>
+#include <QDialog>
 #include <gtest/gtest.h>
 
 namespace {
@@ -199,6 +201,33 @@ TEST_F(NavigationTest, KeysActOnTheirOwnReleaseOnly)
     QTest::keyRelease(focus(), Qt::Key_Right, Qt::NoModifier);
     EXPECT_EQ(row(1), 2);
     EXPECT_EQ(level(), 1);
+}
+
+TEST_F(NavigationTest, TheFirstKeyAfterADialogActs)
+{
+    openNewspaper();
+    // Closed with the mouse: no key release follows, and none may be swallowed.
+    QTimer::singleShot(0, [] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("cmdButton_1")), Qt::LeftButton);
+    });
+    window->mnuExtraOptions_Click();
+    QTest::keyClick(window->NavListView(1), Qt::Key_Down);
+    EXPECT_EQ(row(1), 1);
+
+    // Closed with Enter: the press goes to the dialog, its release to the list, which passes it over.
+    QTimer::singleShot(0, [] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        QTest::keyPress(dialog->findChild<QPushButton*>(QStringLiteral("cmdButton_1")), Qt::Key_Space);
+        QTest::keyRelease(dialog->findChild<QPushButton*>(QStringLiteral("cmdButton_1")), Qt::Key_Space);
+    });
+    window->mnuExtraOptions_Click();
+    QTest::keyRelease(window->NavListView(1), Qt::Key_Return);
+    EXPECT_EQ(level(), 1);
+    QTest::keyClick(window->NavListView(1), Qt::Key_Down);
+    EXPECT_EQ(row(1), 2);
 }
 
 TEST_F(NavigationTest, SizeKeysAndTheKeyThatClosesTheAbstract)

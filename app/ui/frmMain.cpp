@@ -457,9 +457,9 @@ void frmMain::mnuFileExit_Click()
 void frmMain::mnuExtraOptions_Click()
 {
     GuardedVoid("mnuExtraOptions_Click", [&] {
+        // The key that closes the window is released over the main window; its
+        // press went to the window, so the key handling passes it over.
         OptionsWindow->exec();
-        // The key that closed the window must not act on the main window.
-        Run().IgnoreNextKeyUp = true;
     });
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "navigation/KeyTable.h"
 #include "navigation/NavigationHost.h"
 
 #include <QMainWindow>
@@ -214,6 +215,9 @@ private:
     bool Form_KeyUp(QKeyEvent* event);
     bool NavListHasFocus() const;
     bool TextViewerHasFocus() const;
+    // Where the key being released went down: a list, the text or another reading control.
+    KeyFocus m_keyUpFocus = KeyFocus::Elsewhere;
+    bool m_keyUpFocusKnown = false;
     // Whether a reading key released over this control is the window's.
     bool IsReadingControl(const QObject* watched) const;
 

@@ -51,8 +51,11 @@ bool frmMain::KeyNavigation(int16_t& keyCode, int16_t& shift)
     GuardedVoid("KeyNavigation", [&] {
         if (!Run().DocumentOpen)
             return;
-        const KeyFocus focus =
-            NavListHasFocus() ? KeyFocus::List : TextViewerHasFocus() ? KeyFocus::Text : KeyFocus::Elsewhere;
+        // The control the key was released over decides; called directly, the focus does.
+        const KeyFocus focus = m_keyUpFocusKnown ? m_keyUpFocus
+                               : NavListHasFocus()  ? KeyFocus::List
+                               : TextViewerHasFocus() ? KeyFocus::Text
+                                                      : KeyFocus::Elsewhere;
         const ReadingAction action = ActionFor(keyCode, shift, focus);
         if (action == ReadingAction::NotAReadingKey)
             return;
@@ -133,7 +136,10 @@ bool frmMain::NavigationEventFilter(QObject* watched, QEvent* event)
         if (key->isAutoRepeat())
             return true;
         bool handled = false;
+        m_keyUpFocus = inList ? KeyFocus::List : inText ? KeyFocus::Text : KeyFocus::Elsewhere;
+        m_keyUpFocusKnown = true;
         GuardedVoid("Form_KeyUp", [&] { handled = Form_KeyUp(key); });
+        m_keyUpFocusKnown = false;
         if (inText && TextViewerView->isVisible())
             TextViewer_KeyUp();
         return handled;

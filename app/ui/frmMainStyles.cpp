@@ -82,8 +82,7 @@ void frmMain::mnuViewMakeDefault_Click()
             LoadAndSetStyleSheets();
             Refresh_Markup(true);
         });
+        // The release of the key that closes it is passed over: its press went to the dialog.
         dialog.exec();
-        // The key that closed the dialog must not act on the main window.
-        Run().IgnoreNextKeyUp = true;
     });
 }

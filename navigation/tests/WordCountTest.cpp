@@ -50,10 +50,10 @@ TEST_F(WordCountTest, CountsTheWholeArticleAtTheDeepestLevelOnly)
     EXPECT_EQ(WordCount(QStringLiteral("999")), QString());
     EXPECT_EQ(WordCount(QStringLiteral("1 or 1=1")), QString());
 
-    ::Run().CurrentLevel = 1;
-    EXPECT_EQ(WordCount(QStringLiteral("101")), QString());
-    ::Run().CurrentLevel = 0;
-    EXPECT_EQ(WordCount(QStringLiteral("101")), QStringLiteral(" [3]"));
+    // Counts go by the list being filled, wherever the reader is (the text, after a section crossing).
+    ::Run().CurrentLevel = 9;
+    EXPECT_EQ(WordCount(QStringLiteral("101"), 2), QStringLiteral(" [3]"));
+    EXPECT_EQ(WordCount(QStringLiteral("101"), 1), QString());
     Opts().ShowWordCount = false;
     EXPECT_EQ(WordCount(QStringLiteral("101")), QString());
 }
@@ -73,8 +73,8 @@ TEST_F(WordCountTest, NoWordCountCutsAtTheLastSuffix)
     EXPECT_EQ(NoWordCount(QStringLiteral("Oma's taart [12]")), QStringLiteral("Oma's taart"));
     // A title that itself holds " [" loses everything from the last one.
     EXPECT_EQ(NoWordCount(QStringLiteral("Uitslagen [regio] [40]")), QStringLiteral("Uitslagen [regio]"));
-    // Without any "[" there is no title left to give.
-    EXPECT_EQ(NoWordCount(QStringLiteral("Zonder telling")), QString());
+    // A title without a count is the title.
+    EXPECT_EQ(NoWordCount(QStringLiteral("Zonder telling")), QStringLiteral("Zonder telling"));
     // At level 1, or with the option off, texts stay whole.
     ::Run().CurrentLevel = 1;
     EXPECT_EQ(NoWordCount(QStringLiteral("Sport [3]")), QStringLiteral("Sport [3]"));

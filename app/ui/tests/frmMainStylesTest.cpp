@@ -145,7 +145,8 @@ TEST_F(frmMainStylesTest, RemovingADefaultInTheDialogRefillsTheMenu)
 
     EXPECT_EQ(menuEntries(), QStringList({"grote letters", "hoog contrast", "standaard"}));
     EXPECT_EQ(checkedEntries(), QStringList({"standaard"}));
-    EXPECT_TRUE(::Run().IgnoreNextKeyUp);
+    // Nothing is left to swallow the reader's next key.
+    EXPECT_FALSE(::Run().IgnoreNextKeyUp);
     EXPECT_TRUE(GetSetting(QStringLiteral("CSSkrant")).isEmpty());
 }
 
