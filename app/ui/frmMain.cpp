@@ -271,7 +271,7 @@ void frmMain::buildMenus()
     }
 
     mnuView = AddMenu(bar, "mnuView", QStringLiteral("&View"));
-    const char* sizeCaptions[] = {"&Larger\tCtrl++", "&Normal", "&Smaller\tCtrl+-"};
+    const char* sizeCaptions[] = {"&Larger\t+", "&Normal", "&Smaller\t-"};
     for (int i = 0; i < 3; ++i) {
         mnuViewFontSize[size_t(i)] = AddItem(mnuView, "mnuViewFontSize", QString::fromLatin1(sizeCaptions[i]));
         mnuViewFontSize[size_t(i)]->setObjectName(QStringLiteral("mnuViewFontSize_%1").arg(i));
@@ -292,7 +292,15 @@ void frmMain::buildMenus()
     connect(mnuFileClose, &QAction::triggered, this, &frmMain::mnuFileClose_Click);
     connect(mnuFileExit, &QAction::triggered, this, &frmMain::mnuFileExit_Click);
     connect(mnuExtraOptions, &QAction::triggered, this, &frmMain::mnuExtraOptions_Click);
-    // "Annotations and Bookmarks", "Select new ..." and "Paste..." do nothing when chosen.
+    // Paste does nothing by design; the others arrive with copying, search,
+    // pages, marks, the help window and exporting.
+    m_unbuiltCommands = {mnuEditCopy, mnuEditSelectAll, mnuEditPaste, mnuEditFind, mnuEditPersonalInterests,
+                         mnuEditAddAnnotation, mnuEditAddBookmark, mnuHelpIndex, mnuHelpAbout,
+                         mnuFileExportAnnotations, mnuViewStyleSheetNew};
+    for (QAction* item : mnuNavigatePage)
+        m_unbuiltCommands.insert(item);
+    for (QAction* item : m_unbuiltCommands)
+        item->setEnabled(false);
 }
 
 void frmMain::Form_Load()

@@ -5,6 +5,7 @@
 
 #include <QMainWindow>
 #include <QHash>
+#include <QSet>
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -58,6 +59,8 @@ public:
 
     // Menu state and closing.
     void SetMenuOptions();
+    // Enables a menu command, unless what it does is not part of the program yet.
+    void EnableCommand(QAction* command, bool enabled);
     void mnuFileClose_Click();
 
     // Menu handlers.
@@ -208,6 +211,8 @@ private:
     void connectTextDisplay();
     void buildStyleSheetMenu();
     QActionGroup* m_styleSheetGroup = nullptr;
+    // Commands shown in the menus whose function is not there yet: always disabled.
+    QSet<QAction*> m_unbuiltCommands;
     bool m_unloaded = false;
     void connectNavigation();
     // Key and mouse events of the lists, the text view and the buttons; true when consumed.

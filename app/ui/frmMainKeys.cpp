@@ -160,7 +160,7 @@ void frmMain::TextViewer_KeyUp()
 {
     GuardedVoid("TextViewer_KeyUp", [&] {
         Run().LastReadPosition = Viewer->SelStart();
-        mnuEditCopy->setEnabled(Viewer->SelLength() >= 1);
+        EnableCommand(mnuEditCopy, Viewer->SelLength() >= 1);
     });
 }
 
@@ -170,7 +170,7 @@ void frmMain::TextViewer_Click()
         if (!Run().DocumentOpen)
             return;
         Run().LastReadPosition = Viewer->SelStart();
-        mnuEditCopy->setEnabled(Viewer->SelLength() >= 1);
+        EnableCommand(mnuEditCopy, Viewer->SelLength() >= 1);
         // The annotation check (CheckAnnotation False) joins here with annotations.
     });
 }
@@ -181,7 +181,7 @@ void frmMain::TextViewer_DblClick()
         if (!Run().DocumentOpen)
             return;
         Run().LastReadPosition = Viewer->SelStart();
-        mnuEditCopy->setEnabled(Viewer->SelLength() >= 1);
+        EnableCommand(mnuEditCopy, Viewer->SelLength() >= 1);
         // The annotation check (CheckAnnotation True) joins here with annotations.
     });
 }

@@ -12,6 +12,11 @@
 #include <QLineEdit>
 #include <QMenu>
 
+void frmMain::EnableCommand(QAction* command, bool enabled)
+{
+    command->setEnabled(enabled && !m_unbuiltCommands.contains(command));
+}
+
 void frmMain::SetMenuOptions()
 {
     GuardedVoid("SetMenuOptions", [&] {
@@ -24,26 +29,28 @@ void frmMain::SetMenuOptions()
         const bool searching = rs.GlobalSearchMode || rs.PersonalInterestMode;
         for (QAction* item : {mnuEditFindNext, mnuEditFindPrevious, mnuNavigateSearchResults,
                               mnuNavigateEscapeSearchMode})
-            item->setEnabled(searching);
+            EnableCommand(item, searching);
 
         if (open) {
             // Marks are counted here once bookmarks and annotations exist.
             const int annotations = 0;
             const int bookmarks = 0;
             for (QAction* item : mnuNavigateAnnotation)
-                item->setEnabled(annotations >= 1);
+                EnableCommand(item, annotations >= 1);
             for (QAction* item : mnuNavigateBookmark)
-                item->setEnabled(bookmarks >= 1);
+                EnableCommand(item, bookmarks >= 1);
         }
 
         const bool inText = rs.CurrentLevel == 9;
-        mnuEditSelectAll->setEnabled(inText);
-        mnuEditAddAnnotation->setEnabled(inText);
+        EnableCommand(mnuEditSelectAll, inText);
+        EnableCommand(mnuEditAddAnnotation, inText);
         if (inText)
-            mnuEditAddBookmark->setEnabled(true);
+            EnableCommand(mnuEditAddBookmark, true);
 
         for (QAction* item : mnuNavigatePage)
-            item->setEnabled(rs.HasPageNumbers);
+            EnableCommand(item, rs.HasPageNumbers);
+        for (QAction* item : m_unbuiltCommands)
+            item->setEnabled(false);
     });
 }
 
