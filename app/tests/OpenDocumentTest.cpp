@@ -119,7 +119,8 @@ TEST_F(OpenDocumentTest, TheSampleNewspaperOpensAndClosesAgain)
                      window->mnuNavigateBookmarks, window->mnuAnnotations})
         EXPECT_TRUE(m->menuAction()->isEnabled()) << m->objectName().toStdString();
     EXPECT_TRUE(window->mnuFileClose->isEnabled());
-    EXPECT_TRUE(window->mnuNavigatePage[1]->isEnabled());
+    // Page moves are not part of the program yet: the item stays off on a paper with pages.
+    EXPECT_FALSE(window->mnuNavigatePage[1]->isEnabled());
     EXPECT_FALSE(window->mnuEditSelectAll->isEnabled()); // not in the text yet
     EXPECT_FALSE(window->mnuNavigateBookmark[0]->isEnabled());
 
@@ -142,15 +143,13 @@ TEST_F(OpenDocumentTest, CloseLeavesSearchModeBeforeSettingTheMenus)
     ::Run().CurrentLevel = 9;
     window->SetMenuOptions();
     EXPECT_TRUE(window->mnuEditFindNext->isEnabled());
-    EXPECT_TRUE(window->mnuEditSelectAll->isEnabled());
-    EXPECT_TRUE(window->mnuEditAddBookmark->isEnabled());
-
-    // Back at a list: Select All and Add Annotation go, Add Bookmark stays.
-    ::Run().CurrentLevel = 2;
-    window->SetMenuOptions();
-    EXPECT_FALSE(window->mnuEditSelectAll->isEnabled());
-    EXPECT_FALSE(window->mnuEditAddAnnotation->isEnabled());
-    EXPECT_TRUE(window->mnuEditAddBookmark->isEnabled());
+    // Commands whose function is not there yet stay off in the text as in a list.
+    for (int level : {9, 2}) {
+        ::Run().CurrentLevel = static_cast<int16_t>(level);
+        window->SetMenuOptions();
+        for (QAction* a : {window->mnuEditSelectAll, window->mnuEditAddAnnotation, window->mnuEditAddBookmark})
+            EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString() << " at " << level;
+    }
 
     window->mnuFileClose_Click();
     EXPECT_FALSE(::Run().GlobalSearchMode);
