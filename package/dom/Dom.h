@@ -40,7 +40,8 @@ enum class DomNodeType {
 // The code is the XML parser's status number (1 file not found, 2 read
 // error, 3 out of memory, 4 and up malformed markup) or EncodingErrorCode.
 struct DomParseError {
-    static constexpr int EncodingErrorCode = 100; // declared encoding not supported
+    static constexpr int EncodingErrorCode = 100;   // declared encoding not supported
+    static constexpr int UndeclaredEntityCode = 101; // a named reference to an entity never declared
 
     int errorCode = 0;
     QString reason;

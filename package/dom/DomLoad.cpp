@@ -1,5 +1,6 @@
 // Loading: encoding detection, conversion to UTF-8, parsing, error positions.
 
+#include "package/dom/DomEntities.h"
 #include "package/dom/DomInternal.h"
 
 #include <QFile>
@@ -290,8 +291,44 @@ void TidyIndentation(pugi::xml_node root)
     }
 }
 
+bool ParseUtf8Text(DomTree& tree, const char* text, size_t size, DomParseError& error)
+{
+    const pugi::xml_parse_result result = tree.doc.load_buffer(text, size, ParseOptions, pugi::encoding_utf8);
+    if (!result) {
+        SetFailure(error, result, text, size);
+        return false;
+    }
+    return true;
+}
+
+// Declared entities are replaced in the text before it is parsed, and a
+// reference to an undeclared one makes the text not well-formed. Returns
+// false when the text can be parsed as it is; otherwise it was parsed (or
+// refused) here and ok tells which. An owned buffer is freed when it is not
+// needed any more.
+bool ParsedWithEntities(DomTree& tree, char* buffer, size_t size, bool owned, DomParseError& error, bool& ok)
+{
+    EntityResolution r = ResolveEntities(buffer, size);
+    if (r.kind == EntityResolution::Kind::Unchanged)
+        return false;
+    if (r.kind == EntityResolution::Kind::Failed) {
+        error.errorCode = DomParseError::UndeclaredEntityCode;
+        error.reason = r.reason;
+        Locate(buffer, size, static_cast<ptrdiff_t>(r.offset), error);
+        ok = false;
+    }
+    if (owned)
+        pugi::get_memory_deallocation_function()(buffer);
+    if (r.kind == EntityResolution::Kind::Rewritten)
+        ok = ParseUtf8Text(tree, r.text.data(), r.text.size(), error);
+    return true;
+}
+
 bool ParseUtf8(DomTree& tree, const char* text, size_t size, DomParseError& error)
 {
+    bool ok = false;
+    if (ParsedWithEntities(tree, const_cast<char*>(text), size, false, error, ok))
+        return ok;
     const pugi::xml_parse_result result = tree.doc.load_buffer(text, size, ParseOptions, pugi::encoding_utf8);
     if (!result) {
         SetFailure(error, result, text, size);
@@ -314,6 +351,8 @@ bool ParseSingleByte(DomTree& tree, const char* bytes, size_t n, Encoding encodi
         return false;
     }
     const size_t size = static_cast<size_t>(Convert(in, n, table, buffer) - buffer);
+    if (bool ok = false; ParsedWithEntities(tree, buffer, size, true, error, ok))
+        return ok;
     const pugi::xml_parse_result result =
         tree.doc.load_buffer_inplace_own(buffer, size, ParseOptions, pugi::encoding_utf8);
     if (!result) {
@@ -441,6 +480,8 @@ bool ParseFileInPlace(DomTree& tree, QFile& file, DomParseError& error, bool& ha
             error = {pugi::status_io_error, QStringLiteral("Error reading from file: %1").arg(file.errorString()), 0, 0};
             return false;
         }
+        if (bool ok = false; ParsedWithEntities(tree, buffer, static_cast<size_t>(size), true, error, ok))
+            return ok;
         const pugi::xml_parse_result result =
             tree.doc.load_buffer_inplace_own(buffer, static_cast<size_t>(size), ParseOptions, pugi::encoding_utf8);
         return result ? true : parseFailed(result);
@@ -469,6 +510,8 @@ bool ParseFileInPlace(DomTree& tree, QFile& file, DomParseError& error, bool& ha
         out = Convert(piece.data(), static_cast<size_t>(n), table, out);
         left -= n;
     }
+    if (bool ok = false; ParsedWithEntities(tree, buffer, static_cast<size_t>(out - buffer), true, error, ok))
+        return ok;
     const pugi::xml_parse_result result = tree.doc.load_buffer_inplace_own(
         buffer, static_cast<size_t>(out - buffer), ParseOptions, pugi::encoding_utf8);
     return result ? true : parseFailed(result);

@@ -1,5 +1,6 @@
 #include "package/dom/Dom.h"
 #include "package/dom/DomPattern.h"
+#include "tests/support/TestHome.h"
 
 #include <QFile>
 #include <QStringList>
@@ -143,9 +144,9 @@ TEST(DomText, JoinsAllDescendantTextAndKeepsInlineBlanks)
     DomDocument doc = Parse("<a>1<b>2<c>3</c></b><![CDATA[<4>]]>5<!-- no -->6</a>");
     EXPECT_EQ(doc.documentElement().text(), QStringLiteral("123<4>56"));
 
-    // Character references are resolved; undeclared named entities stay as written.
-    doc = Parse("<!DOCTYPE p [<!ENTITY x 'y'>]><p>&#233;&#x20AC; caf&eacute;</p>");
-    EXPECT_EQ(doc.documentElement().text(), QStringLiteral("é€ caf&eacute;"));
+    // Character references and declared entities are resolved.
+    doc = Parse("<!DOCTYPE p [<!ENTITY x 'y'>]><p>&#233;&#x20AC; caf&x;</p>");
+    EXPECT_EQ(doc.documentElement().text(), QStringLiteral("é€ cafy"));
 
     doc = Parse("<p><b>a</b> <i>b</i></p>");
     EXPECT_EQ(doc.documentElement().text(), QStringLiteral("a b"));
@@ -392,4 +393,66 @@ TEST(DomTree, NodesOutliveTheirDocumentHandleAndReloads)
     DomNode root = doc.documentElement();
     root.appendChild(kept);
     EXPECT_EQ(root.xml(), QStringLiteral("<other><a>second</a><a>first</a></other>"));
+}
+
+TEST(DomEntities, DeclaredEntitiesAreResolvedInTextAndAttributes)
+{
+    DomDocument doc;
+    ASSERT_TRUE(doc.loadXML(QByteArray(
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<!-- a book -->\n"
+        "<!DOCTYPE boek [\n"
+        "  <!ENTITY eacute \"&#233;\">\n"
+        "  <!-- <!ENTITY nep \"x\"> -->\n"
+        "  <!ENTITY uitgever 'Uitgeverij &quot;De Ree&quot; &amp; Zn'>\n"
+        "  <!ENTITY dubbel \"&eacute;&eacute;n\">\n"
+        "  <!ENTITY eacute \"second declaration loses\">\n"
+        "]>\n"
+        "<boek titel=\"Caf&eacute;\"><titel>Caf&eacute; &amp; d&eacute;j&#224;</titel>"
+        "<p>&dubbel; door &uitgever;</p><!-- &onbekend; --><![CDATA[&ook;]]></boek>")))
+        << doc.parseError().reason.toStdString();
+    const DomNode root = doc.documentElement();
+    EXPECT_EQ(root.getAttribute(QStringLiteral("titel")), QStringLiteral("Café"));
+    EXPECT_EQ(root.selectSingleNode(QStringLiteral("titel")).text(), QStringLiteral("Café & déjà"));
+    EXPECT_EQ(root.selectSingleNode(QStringLiteral("p")).text(), QStringLiteral("één door Uitgeverij \"De Ree\" & Zn"));
+    // References inside comments and CDATA are not references.
+    EXPECT_TRUE(root.text().endsWith(QStringLiteral("&ook;")));
+}
+
+TEST(DomEntities, AnUndeclaredEntityMakesTheDocumentNotWellFormed)
+{
+    DomDocument doc;
+    EXPECT_FALSE(doc.loadXML(QByteArray("<krant>\n<titel>Goed</titel>\n<p>Caf&eacute;</p></krant>")));
+    EXPECT_EQ(doc.parseError().errorCode, DomParseError::UndeclaredEntityCode);
+    EXPECT_TRUE(doc.parseError().reason.contains(QStringLiteral("eacute")));
+    EXPECT_EQ(doc.parseError().line, 3);
+    EXPECT_EQ(doc.parseError().linepos, 7);
+
+    // Undeclared inside a declared value, and a document of two lines in Latin-1 read from a file.
+    EXPECT_FALSE(doc.loadXML(QByteArray("<!DOCTYPE a [<!ENTITY x \"&y;\">]><a>&x;</a>")));
+    QTemporaryDir dir;
+    const QString path = dir.path() + QStringLiteral("/l1.xml");
+    ASSERT_TRUE(TestHome::WriteFile(path, "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<a>\xe9&nbsp;</a>"));
+    EXPECT_FALSE(doc.load(path));
+    EXPECT_EQ(doc.parseError().line, 2);
+    EXPECT_EQ(doc.parseError().linepos, 5);
+
+    // What an external subset declares is unknown here, so it is not held against the document.
+    EXPECT_TRUE(doc.loadXML(QByteArray("<!DOCTYPE a SYSTEM \"a.dtd\"><a>&nbsp;</a>")));
+}
+
+TEST(DomEntities, ExpansionIsBounded)
+{
+    QByteArray bomb = "<!DOCTYPE a [<!ENTITY l0 \"lollollollollollollollollollollollollollollollollol\">";
+    for (int i = 1; i <= 8; ++i) {
+        bomb += "<!ENTITY l" + QByteArray::number(i) + " \"";
+        for (int k = 0; k < 10; ++k)
+            bomb += "&l" + QByteArray::number(i - 1) + ";";
+        bomb += "\">";
+    }
+    bomb += "]><a>&l8;</a>";
+    DomDocument doc;
+    EXPECT_FALSE(doc.loadXML(bomb));
+    EXPECT_TRUE(doc.parseError().reason.contains(QStringLiteral("too large"))) << doc.parseError().reason.toStdString();
+    EXPECT_FALSE(doc.loadXML(QByteArray("<!DOCTYPE a [<!ENTITY s \"&s;\">]><a>&s;</a>")));
 }
