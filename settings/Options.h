@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -80,6 +81,12 @@ public:
     // Point size of FontSize; 0 when it is not a number.
     int FontPointSize() const;
 
+    // Stored texts LoadSettings could not read, by lower-case key. SaveOptions
+    // writes such a text back as it was until the option is changed (Changed).
+    QHash<QString, QString> UnreadValues;
+    // The reader changed the option stored under key: its new value is written from now on.
+    void Changed(const QString& key) { UnreadValues.remove(key.toLower()); }
+
     // Puts every value back to its default. The library folder's default is the
     // documents folder and text 1532, so the language should be loaded first.
     void SetDefaults();
@@ -100,11 +107,13 @@ Options& Opts();
 
 // Reads every option from the store into Opts() and loads the interface
 // language it names. Fills the language and font lists first when they are
-// empty. A stored value of the wrong form, or an index outside its list, ends
-// the reading at that key (logged); later values keep their defaults.
+// empty. A stored value of the wrong form, or an index outside its list, is
+// logged with its key and leaves that option at its default; the other keys
+// are read all the same. A check box stored as 2 (grayed) counts as checked.
 void LoadSettings();
 
-// Writes every option to the store and recomputes the library folder and the
+// Writes every option to the store (a value LoadSettings could not read as it
+// was stored, unless it was changed since) and recomputes the library folder and the
 // three mark colours. A store that cannot be written is reported to the reader
 // once per run; the values in memory stay.
 void SaveOptions();

@@ -27,7 +27,8 @@ public:
 
     // Copies the live options into the controls (also done at every show).
     void loadFromOptions();
-    // Copies the controls into the live options (also done at every change).
+    // Copies every control into the live options. A change of one control copies
+    // only that control.
     void storeToOptions();
 
     // What the Select button next to the library folder opens; it sets the
@@ -110,8 +111,11 @@ private:
     void focusFirstControl();
     // Ctrl+Tab and Ctrl+Shift+Tab: the next or previous page, wrapping around.
     void turnPage(int step);
-    // A control changed: the live options follow at once.
-    void controlChanged();
+    // A control changed: its live option follows at once.
+    void controlChanged(QObject* control);
+    // Copies one control (every control when null) into the live options.
+    void storeChanges(QObject* control);
+    void storeControl(QObject* control);
 
     QButtonGroup* m_openDocument = nullptr;
     QButtonGroup* m_autoArchive = nullptr;
