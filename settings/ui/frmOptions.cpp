@@ -471,7 +471,7 @@ void frmOptions::storeControl(QObject* control)
 {
     Options& o = Opts();
     const auto take = [&](QObject* c, const char* key, auto&& store) {
-        if (control && control != c)
+        if (control != c)
             return;
         store();
         o.Changed(QString::fromLatin1(key));
@@ -542,11 +542,6 @@ void frmOptions::storeChanges(QObject* control)
         if (o.OverRuleCss != overRuledBefore || (o.OverRuleCss && ownLook() != lookBefore))
             o.NotifyMarkupChanged();
     });
-}
-
-void frmOptions::storeToOptions()
-{
-    storeChanges(nullptr);
 }
 
 void frmOptions::controlChanged(QObject* control)

@@ -16,7 +16,8 @@ class QTabWidget;
 
 // The options window: four pages (General, Library, Mark-up, Search) and OK,
 // Cancel, Apply. It edits the live options (Opts()) as the reader changes a
-// control, so a change is in force at once; OK and Apply also write them to the
+// control, that control's option only, so a change is in force at once and
+// nothing the reader did not touch is replaced; OK and Apply also write them to the
 // store, Cancel only hides the window. Loaded once and kept, hidden, for the
 // whole run; shown modally by its owner.
 class frmOptions : public QDialog {
@@ -27,9 +28,6 @@ public:
 
     // Copies the live options into the controls (also done at every show).
     void loadFromOptions();
-    // Copies every control into the live options. A change of one control copies
-    // only that control.
-    void storeToOptions();
 
     // What the Select button next to the library folder opens; it sets the
     // library folder itself, the window then shows it. Unset: the button is disabled.
@@ -113,7 +111,7 @@ private:
     void turnPage(int step);
     // A control changed: its live option follows at once.
     void controlChanged(QObject* control);
-    // Copies one control (every control when null) into the live options.
+    // Copies one control into the live options and marks its option changed.
     void storeChanges(QObject* control);
     void storeControl(QObject* control);
 
