@@ -261,8 +261,9 @@ TEST_F(frmOptionsTest, OkWritesBackEveryStoredValueTheReaderDidNotChange)
     const QList<QByteArray> applied = TestHome::ReadFile(m_file).split('\n');
     EXPECT_TRUE(applied.contains("FontSize=22"));
     for (const QByteArray& line : stored) {
-        if (!line.startsWith("FontSize="))
+        if (!line.startsWith("FontSize=")) {
             EXPECT_TRUE(applied.contains(line)) << line.toStdString() << " was not kept";
+        }
     }
 }
 
