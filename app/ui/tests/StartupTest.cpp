@@ -1,16 +1,71 @@
 #include "app/ui/Startup.h"
 
+#include "app/core/AppPaths.h"
 #include "app/core/RunState.h"
 #include "app/ui/frmMain.h"
 #include "tests/support/TestHome.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
 
 namespace {
+
+// Copies a folder with everything below it.
+bool CopyFolder(const QString& from, const QString& to)
+{
+    QDirIterator it(from, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString file = it.next();
+        if (!TestHome::WriteFile(to + file.mid(from.size()), TestHome::ReadFile(file)))
+            return false;
+    }
+    return true;
+}
+
+TEST(StartupTest, AFirstRunWithABrokenEntityTableShowsOneMessageAndLogsEveryLine)
+{
+    QTemporaryDir dir;
+    const QString data = dir.path() + QStringLiteral("/data");
+    ASSERT_TRUE(CopyFolder(AppPaths::DataDir(), data));
+    QByteArray table = TestHome::ReadFile(data + QStringLiteral("/ISOLat1.ent"));
+    table += "eerste rommel\r\ntweede rommel\r\nderde rommel\r\n";
+    ASSERT_TRUE(TestHome::WriteFile(data + QStringLiteral("/ISOLat1.ent"), table));
+    const QString home = dir.path() + QStringLiteral("/nieuw"); // not there yet: the first run
+    const QByteArray oldData = qgetenv("QB_DATA_DIR"), oldHome = qgetenv("QUILLBOOK_HOME");
+    qputenv("QB_DATA_DIR", data.toLocal8Bit());
+    qputenv("QUILLBOOK_HOME", home.toLocal8Bit());
+
+    QStringList shown;
+    QTimer answer; // answers each message box as the reader would
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            shown << box->text();
+            box->accept();
+        }
+    });
+    answer.start(1);
+    {
+        Startup startup;
+        EXPECT_TRUE(startup.Main({}));
+    }
+    answer.stop();
+    qputenv("QB_DATA_DIR", oldData);
+    qputenv("QUILLBOOK_HOME", oldHome);
+    AppPaths::Init();
+
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].contains(QStringLiteral("eerste rommel"))) << shown[0].toStdString();
+    EXPECT_TRUE(shown[0].contains(QStringLiteral("2"))) << shown[0].toStdString();
+    const QByteArray log = TestHome::ReadFile(home + QStringLiteral("/quillbook.err"));
+    EXPECT_EQ(log.count(" - LoadEntityMapping,"), 3) << log.constData();
+    EXPECT_TRUE(log.contains("derde rommel"));
+}
 
 TEST(StartupTest, ClosingTheWindowWhileTheCommandLineDocumentLoadsEndsTheRun)
 {
