@@ -10,6 +10,7 @@
 #include <cmath>
 #include <limits>
 #include <tuple>
+#include <vector>
 
 const std::array<NamedColour, 16> NamedColours = {{
     {0xFFFF00, "aqua"},
@@ -97,6 +98,45 @@ auto Look(const Options& o)
 {
     return std::make_tuple(o.OverRuleCss, o.UserFont, o.FontSize, o.ForeGroundColorIndex, o.BackGroundColorIndex,
                            o.AnnotationColor, o.BookmarkColor, o.FoundColor);
+}
+
+// Every key with the text SaveOptions writes for the value in o, and the step it belongs to.
+struct KeyText {
+    const char* step;
+    QString key;
+    QString text;
+};
+
+std::vector<KeyText> KeyTexts(const Options& o)
+{
+    const auto number = [](int value) { return QString::number(value); };
+    const char* general = "General settings";
+    const char* library = "Library settings";
+    const char* search = "Search settings";
+    const char* markUp = "Mark Up settings";
+    return {
+        {general, QStringLiteral("StartAtLastReadPosition"), number(o.OpenDocument)},
+        {general, QStringLiteral("ShowLibraryAtStartUp"), number(o.ShowLibraryAtStartUp)},
+        {general, QStringLiteral("ShowWordCount"), number(o.ShowWordCount)},
+        {general, QStringLiteral("Language"), o.Language},
+        {library, QStringLiteral("LibraryLocation"), o.LibraryLocationText},
+        {library, QStringLiteral("CopyToLibrary"), number(o.CopyToLibrary)},
+        {library, QStringLiteral("AutoArchive"), number(o.AutoArchive)},
+        {library, QStringLiteral("SortField"), number(o.SortField)},
+        {library, QStringLiteral("LibrarySortOrder"), number(o.LibrarySortOrder)},
+        {library, QStringLiteral("BookShelfs"), o.BookShelfs},
+        {library, QStringLiteral("Keywords"), o.Keywords},
+        {search, QStringLiteral("SearchResults"), number(o.SearchResults)},
+        {markUp, QStringLiteral("AnnotationColor"), number(o.AnnotationColorIndex)},
+        {markUp, QStringLiteral("BookmarkColor"), number(o.BookmarkColorIndex)},
+        {markUp, QStringLiteral("FoundColor"), number(o.FoundColorIndex)},
+        {markUp, QStringLiteral("Font"), o.UserFont},
+        {markUp, QStringLiteral("FontSize"), o.FontSize},
+        {markUp, QStringLiteral("ForeGroundColor"), number(o.ForeGroundColorIndex)},
+        {markUp, QStringLiteral("BackGroundColor"), number(o.BackGroundColorIndex)},
+        {markUp, QStringLiteral("OverRuleCSS"), number(o.OverRuleCss)},
+        {"Personal Interest", QStringLiteral("PersonalInterests"), o.PersonalInterests},
+    };
 }
 
 void SelectLanguage(Options& o, const QString& stored)
@@ -188,7 +228,7 @@ void Options::SetDefaults()
     FontSize = QStringLiteral("14");
     ForeGroundColorIndex = 15;
     BackGroundColorIndex = 1;
-    UnreadValues.clear();
+    StoredTexts.clear();
     AnnotationColor = NamedColours[11].Value;
     BookmarkColor = NamedColours[2].Value;
     FoundColor = NamedColours[5].Value;
@@ -213,13 +253,10 @@ void LoadSettings()
         o.SetDefaults();
         const SettingsStore store;
         QString group;
-        // One key: a value that cannot be read is logged and keeps its default, and
-        // its stored text is kept so that saving does not replace it unasked.
+        // One key: a value that cannot be read is logged and keeps its default.
         const auto read = [&](const char* key, auto&& body) {
-            const QString name = QString::fromLatin1(key);
-            SetStep(group + QStringLiteral(": ") + name);
-            if (!GuardedVoid("LoadSettings", body))
-                o.UnreadValues.insert(name.toLower(), store.Get(name));
+            SetStep(group + QStringLiteral(": ") + QString::fromLatin1(key));
+            GuardedVoid("LoadSettings", body);
         };
 
         SetStep(QStringLiteral("Load the interface language"));
@@ -279,6 +316,14 @@ void LoadSettings()
 
         group = QStringLiteral("Personal interest");
         o.PersonalInterests = store.Get(QStringLiteral("PersonalInterests"));
+
+        // What saving these values would not write back byte for byte: a value
+        // that could not be read, a grayed check box, a name in another case.
+        for (const KeyText& k : KeyTexts(o)) {
+            const QString stored = store.Get(k.key);
+            if (store.Contains(k.key) && stored != k.text)
+                o.StoredTexts.insert(k.key.toLower(), {k.text, stored});
+        }
     });
     if (Look(o) != lookBefore)
         o.NotifyMarkupChanged();
@@ -290,46 +335,19 @@ void SaveOptions()
     const auto lookBefore = Look(o);
     GuardedVoid("SaveOptions", [&] {
         SettingsStore store;
-        const auto save = [&](const QString& key, const QString& value) {
-            const auto unread = o.UnreadValues.constFind(key.toLower());
-            store.Save(key, unread == o.UnreadValues.cend() ? value : *unread);
-        };
-        auto number = [](int value) { return QString::number(value); };
-
-        SetStep(QStringLiteral("General settings"));
-        save(QStringLiteral("StartAtLastReadPosition"), number(o.OpenDocument));
-        save(QStringLiteral("ShowLibraryAtStartUp"), number(o.ShowLibraryAtStartUp));
-        save(QStringLiteral("ShowWordCount"), number(o.ShowWordCount));
-        save(QStringLiteral("Language"), o.Language);
-
-        SetStep(QStringLiteral("Library settings"));
-        save(QStringLiteral("LibraryLocation"), o.LibraryLocationText);
+        const char* step = nullptr;
+        for (const KeyText& k : KeyTexts(o)) {
+            if (k.step != step)
+                SetStep(QString::fromLatin1(step = k.step));
+            // A value as it was read goes back as it was stored.
+            const auto kept = o.StoredTexts.constFind(k.key.toLower());
+            store.Save(k.key, kept != o.StoredTexts.cend() && kept->first == k.text ? kept->second : k.text);
+        }
         o.LibraryLocation = o.LibraryLocationText;
-        save(QStringLiteral("CopyToLibrary"), number(o.CopyToLibrary));
-        save(QStringLiteral("AutoArchive"), number(o.AutoArchive));
-        save(QStringLiteral("SortField"), number(o.SortField));
-        save(QStringLiteral("LibrarySortOrder"), number(o.LibrarySortOrder));
-        save(QStringLiteral("BookShelfs"), o.BookShelfs);
-        save(QStringLiteral("Keywords"), o.Keywords);
-
-        SetStep(QStringLiteral("Search settings"));
-        save(QStringLiteral("SearchResults"), number(o.SearchResults));
-
         SetStep(QStringLiteral("Mark Up settings"));
-        save(QStringLiteral("AnnotationColor"), number(o.AnnotationColorIndex));
-        save(QStringLiteral("BookmarkColor"), number(o.BookmarkColorIndex));
-        save(QStringLiteral("FoundColor"), number(o.FoundColorIndex));
-        save(QStringLiteral("Font"), o.UserFont);
-        save(QStringLiteral("FontSize"), o.FontSize);
-        save(QStringLiteral("ForeGroundColor"), number(o.ForeGroundColorIndex));
-        save(QStringLiteral("BackGroundColor"), number(o.BackGroundColorIndex));
-        save(QStringLiteral("OverRuleCSS"), number(o.OverRuleCss));
         o.AnnotationColor = ColourAt(o.AnnotationColorIndex);
         o.BookmarkColor = ColourAt(o.BookmarkColorIndex);
         o.FoundColor = ColourAt(o.FoundColorIndex);
-
-        SetStep(QStringLiteral("Personal Interest"));
-        save(QStringLiteral("PersonalInterests"), o.PersonalInterests);
         store.Sync();
     });
     if (Look(o) != lookBefore)

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <array>
 #include <cstdint>
+#include <utility>
 
 // A colour that style sheets and the options may name.
 struct NamedColour {
@@ -81,11 +82,12 @@ public:
     // Point size of FontSize; 0 when it is not a number.
     int FontPointSize() const;
 
-    // Stored texts LoadSettings could not read, by lower-case key. SaveOptions
-    // writes such a text back as it was until the option is changed (Changed).
-    QHash<QString, QString> UnreadValues;
-    // The reader changed the option stored under key: its new value is written from now on.
-    void Changed(const QString& key) { UnreadValues.remove(key.toLower()); }
+    // Keys whose stored text differs from what saving the value read would
+    // write (a value that could not be read, a grayed check box, a name in
+    // another letter case): by lower-case key, that written form and the
+    // stored text. While the value is unchanged, SaveOptions writes the stored
+    // text back as it was.
+    QHash<QString, std::pair<QString, QString>> StoredTexts;
 
     // Puts every value back to its default. The library folder's default is the
     // documents folder and text 1532, so the language should be loaded first.
@@ -112,8 +114,8 @@ Options& Opts();
 // are read all the same. A check box stored as 2 (grayed) counts as checked.
 void LoadSettings();
 
-// Writes every option to the store (a value LoadSettings could not read as it
-// was stored, unless it was changed since) and recomputes the library folder and the
+// Writes every option to the store (a value still as LoadSettings read it in
+// the text it was stored in; see StoredTexts) and recomputes the library folder and the
 // three mark colours. A store that cannot be written is reported to the reader
 // once per run; the values in memory stay.
 void SaveOptions();

@@ -19,6 +19,8 @@ public:
 
     // The text stored under key, or defaultValue when the key is missing.
     QString Get(const QString& key, const QString& defaultValue = {}) const;
+    // Whether key is stored, in any letter case.
+    bool Contains(const QString& key) const { return !storedKey(key).isEmpty(); }
     // Stores value under key (in key's letter case when the key is new). An
     // unchanged value is not written again.
     void Save(const QString& key, const QString& value);

@@ -187,7 +187,7 @@ TEST_F(OptionsTest, KeysAndFontNamesInAnotherLetterCase)
     EXPECT_EQ(lines("overrulecss"), 1);
     EXPECT_TRUE(text.contains("\noverrulecss=1")) << "the spelling found stays";
     EXPECT_EQ(lines("font"), 1);
-    EXPECT_TRUE(text.contains("\nFONT=" + font));
+    EXPECT_TRUE(text.contains("\nFONT=" + font.toLower().toUtf8())) << "saved as it was found";
     EXPECT_EQ(lines("language"), 1);
     EXPECT_EQ(GetSetting("OVERRULECSS"), "1");
 }
@@ -258,15 +258,14 @@ TEST_F(OptionsTest, AValueOfTheWrongFormIsLoggedAndTheOtherKeysAreStillRead)
     EXPECT_TRUE(log.contains(",Library settings: SortField,9,")) << log.toStdString();
     EXPECT_TRUE(log.contains(",User Mark Up Preferences: FontSize,13,")) << log.toStdString();
 
-    // Saving writes back what could not be read until the reader changes it.
+    // Saving writes back what could not be read until its option changes.
     o.PersonalInterests = "fietsbrug";
-    o.SortField = SortLastRead; // changed behind the window's back: still not the reader's choice
     SaveOptions();
     EXPECT_EQ(GetSetting("ShowWordCount"), "yes");
     EXPECT_EQ(GetSetting("SortField"), "9");
     EXPECT_EQ(GetSetting("FontSize"), "huge");
     EXPECT_EQ(GetSetting("PersonalInterests"), "fietsbrug");
-    o.Changed("sortfield");
+    o.SortField = SortLastRead;
     SaveOptions();
     EXPECT_EQ(GetSetting("SortField"), "3");
     EXPECT_EQ(GetSetting("FontSize"), "huge");
@@ -291,6 +290,11 @@ TEST_F(OptionsTest, AGrayedCheckBoxCountsAsChecked)
     EXPECT_FALSE(Opts().ShowWordCount);
     EXPECT_TRUE(Opts().CopyToLibrary);
     EXPECT_EQ(LoggedLines("LoadSettings"), logged);
+    // Saved unchanged, it stays grayed; changed, it is 0 or 1.
+    Opts().CopyToLibrary = false;
+    SaveOptions();
+    EXPECT_EQ(GetSetting("ShowLibraryAtStartUp"), "2");
+    EXPECT_EQ(GetSetting("CopyToLibrary"), "0");
 }
 
 TEST_F(OptionsTest, AMissingLanguageFileFallsBackToTheDutchTextsWithAMessage)

@@ -470,11 +470,9 @@ void frmOptions::loadFromOptions()
 void frmOptions::storeControl(QObject* control)
 {
     Options& o = Opts();
-    const auto take = [&](QObject* c, const char* key, auto&& store) {
-        if (control != c)
-            return;
-        store();
-        o.Changed(QString::fromLatin1(key));
+    const auto take = [&](QObject* c, auto&& store) {
+        if (control == c)
+            store();
     };
     const auto checkedId = [](QButtonGroup* group, int& value) {
         if (group->checkedId() >= 0)
@@ -487,36 +485,35 @@ void frmOptions::storeControl(QObject* control)
     };
 
     SetStep(QStringLiteral("General settings"));
-    take(m_openDocument, "StartAtLastReadPosition", [&] { checkedId(m_openDocument, o.OpenDocument); });
-    take(chkShowWordCount, "ShowWordCount", [&] { o.ShowWordCount = chkShowWordCount->isChecked(); });
+    take(m_openDocument, [&] { checkedId(m_openDocument, o.OpenDocument); });
+    take(chkShowWordCount, [&] { o.ShowWordCount = chkShowWordCount->isChecked(); });
     // No entry selected: the stored language name stays.
-    take(cmbDefaultLanguage, "Language", [&] {
+    take(cmbDefaultLanguage, [&] {
         if (cmbDefaultLanguage->currentIndex() >= 0)
             o.Language = cmbDefaultLanguage->currentText();
     });
-    take(txtLibraryLocation, "LibraryLocation", [&] { o.LibraryLocationText = txtLibraryLocation->text(); });
+    take(txtLibraryLocation, [&] { o.LibraryLocationText = txtLibraryLocation->text(); });
 
     SetStep(QStringLiteral("Library settings"));
-    take(chkCopyToLibrary, "CopyToLibrary", [&] { o.CopyToLibrary = chkCopyToLibrary->isChecked(); });
-    take(chkShowLibraryAtStartUp, "ShowLibraryAtStartUp",
-         [&] { o.ShowLibraryAtStartUp = chkShowLibraryAtStartUp->isChecked(); });
-    take(m_autoArchive, "AutoArchive", [&] { checkedId(m_autoArchive, o.AutoArchive); });
-    take(cmbSortField, "SortField", [&] { index(cmbSortField, o.SortField); });
-    take(m_sortOrder, "LibrarySortOrder", [&] { checkedId(m_sortOrder, o.LibrarySortOrder); });
+    take(chkCopyToLibrary, [&] { o.CopyToLibrary = chkCopyToLibrary->isChecked(); });
+    take(chkShowLibraryAtStartUp, [&] { o.ShowLibraryAtStartUp = chkShowLibraryAtStartUp->isChecked(); });
+    take(m_autoArchive, [&] { checkedId(m_autoArchive, o.AutoArchive); });
+    take(cmbSortField, [&] { index(cmbSortField, o.SortField); });
+    take(m_sortOrder, [&] { checkedId(m_sortOrder, o.LibrarySortOrder); });
 
     SetStep(QStringLiteral("Mark Up settings"));
-    take(cmbAnnotationColor, "AnnotationColor", [&] { index(cmbAnnotationColor, o.AnnotationColorIndex); });
-    take(cmbBookmarkColor, "BookmarkColor", [&] { index(cmbBookmarkColor, o.BookmarkColorIndex); });
-    take(cmbFoundColor, "FoundColor", [&] { index(cmbFoundColor, o.FoundColorIndex); });
-    take(cmbForeGroundColor, "ForeGroundColor", [&] { index(cmbForeGroundColor, o.ForeGroundColorIndex); });
-    take(cmbBackGroundColor, "BackGroundColor", [&] { index(cmbBackGroundColor, o.BackGroundColorIndex); });
-    take(chkOverruleCSS, "OverRuleCss", [&] { o.OverRuleCss = chkOverruleCSS->isChecked(); });
-    take(cmbUserFont, "Font", [&] {
+    take(cmbAnnotationColor, [&] { index(cmbAnnotationColor, o.AnnotationColorIndex); });
+    take(cmbBookmarkColor, [&] { index(cmbBookmarkColor, o.BookmarkColorIndex); });
+    take(cmbFoundColor, [&] { index(cmbFoundColor, o.FoundColorIndex); });
+    take(cmbForeGroundColor, [&] { index(cmbForeGroundColor, o.ForeGroundColorIndex); });
+    take(cmbBackGroundColor, [&] { index(cmbBackGroundColor, o.BackGroundColorIndex); });
+    take(chkOverruleCSS, [&] { o.OverRuleCss = chkOverruleCSS->isChecked(); });
+    take(cmbUserFont, [&] {
         const QString font = cmbUserFont->currentText().trimmed();
         if (!font.isEmpty())
             o.UserFont = font;
     });
-    take(cmbFontSize, "FontSize", [&] {
+    take(cmbFontSize, [&] {
         QString size = cmbFontSize->currentText().trimmed();
         int position = 0;
         if (cmbFontSize->validator()->validate(size, position) == QValidator::Acceptable)
@@ -524,8 +521,8 @@ void frmOptions::storeControl(QObject* control)
     });
 
     SetStep(QStringLiteral("Search settings"));
-    take(m_searchResults, "SearchResults", [&] { checkedId(m_searchResults, o.SearchResults); });
-    take(txtPersonalInterests, "PersonalInterests", [&] { o.PersonalInterests = txtPersonalInterests->text(); });
+    take(m_searchResults, [&] { checkedId(m_searchResults, o.SearchResults); });
+    take(txtPersonalInterests, [&] { o.PersonalInterests = txtPersonalInterests->text(); });
 }
 
 void frmOptions::storeChanges(QObject* control)

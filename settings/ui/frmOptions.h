@@ -111,7 +111,7 @@ private:
     void turnPage(int step);
     // A control changed: its live option follows at once.
     void controlChanged(QObject* control);
-    // Copies one control into the live options and marks its option changed.
+    // Copies one control into the live options.
     void storeChanges(QObject* control);
     void storeControl(QObject* control);
 
