@@ -61,14 +61,13 @@ QString RowCharacter(int code)
     return c.isEmpty() ? CodePointText(static_cast<char32_t>(code)) : c;
 }
 
-void ShowBadLine(int lineNumber, const QString& line)
+QString BadLineMessage(const QString& param)
 {
-    const QString param = QString::number(lineNumber) + line;
     QString text = T(1850, param);
     // The table is loaded before any language file, so the text may not be there yet.
     if (text.isEmpty())
         text = QStringLiteral("Error in the entity table, line %1\r\nThis line is skipped.").arg(param);
-    Prompt().MsgBox(text, PromptButtons::Ok, PromptIcon::Critical);
+    return text;
 }
 
 bool IsReferenceNameChar(QChar c)
@@ -133,14 +132,18 @@ void LoadEntityMapping()
 {
     g_rows.fill(EntityRow());
     g_rowByReference.clear();
-    GuardedVoid("LoadEntityMapping", [] {
+    BadLines bad("LoadEntityMapping");
+    QString firstBad;
+    GuardedVoid("LoadEntityMapping", [&] {
         SetStep(QStringLiteral("Read the entity table"));
         const QStringList lines = SplitLines(ReadWholeFile(AppPaths::DataDir() + QStringLiteral("/ISOLat1.ent")));
         int lineNumber = 0;
         for (const QString& raw : lines) {
             ++lineNumber;
             if (!raw.contains(u'|')) {
-                ShowBadLine(lineNumber, raw);
+                if (!bad.count())
+                    firstBad = QString::number(lineNumber) + raw;
+                bad.add(lineNumber, raw);
                 continue;
             }
             SetStep(QStringLiteral("Read line %1 of the entity table").arg(lineNumber));
@@ -155,6 +158,7 @@ void LoadEntityMapping()
             g_rows[static_cast<size_t>(code)] = {parts[1], parts.size() > 2 ? parts[2] : QString()};
         }
     });
+    bad.report(BadLineMessage(firstBad));
     // Whatever was read, also after an error, is found by name.
     for (int code = kFirstNamedRow; code < 256; ++code) {
         const QString& reference = g_rows[static_cast<size_t>(code)].reference;

@@ -4,6 +4,7 @@
 #include "app/core/Prompter.h"
 #include "app/core/RunState.h"
 #include "settings/modFilesFolders.h"
+#include "settings/modLanguage.h"
 
 #include <QStringList>
 
@@ -56,18 +57,23 @@ QString* ValueForKey(RunState& rs, const QString& key, int& level)
 
 void LoadXdf(const QString& path)
 {
+    BadLines bad("LoadXdf");
+    QString firstBad;
     GuardedVoid("LoadXdf", [&] {
         SetStep(QStringLiteral("Read the descriptor file"));
         // Unlike the old reader, LF-only files and a last line without a line break are read too.
         const QStringList lines = SplitLines(ReadWholeFile(path));
         RunState& rs = Run();
+        int lineNumber = 0;
         for (const QString& line : lines) {
+            ++lineNumber;
             if (line.isEmpty() || line.startsWith(QLatin1Char(';')))
                 continue;
             const qsizetype equals = line.indexOf(QLatin1Char('='));
             if (equals < 0) {
-                Prompt().MsgBox(QStringLiteral("Error in XDF-file!\r\nLine: ") + line, PromptButtons::Ok,
-                                PromptIcon::None);
+                if (!bad.count())
+                    firstBad = line;
+                bad.add(lineNumber, line);
                 continue;
             }
             SetStep(QStringLiteral("Store the descriptor value of line ") + line);
@@ -86,4 +92,5 @@ void LoadXdf(const QString& path)
                 rs.NavLevelCount = static_cast<int16_t>(level);
         }
     });
+    bad.report(QStringLiteral("Error in XDF-file!\r\nLine: ") + firstBad, PromptIcon::None);
 }

@@ -65,6 +65,18 @@ bool EndsAtItsStartTag(QStringView tag)
     return !tag.isEmpty() && (tag.back() == u'/' || tag.front() == u'!' || tag.front() == u'?');
 }
 
+// The view's background before any element sets one: the reader's own while
+// over-ruling, else the sheet's, else white.
+int SheetBackground()
+{
+    const Options& o = Opts();
+    if (o.OverRuleCss)
+        return o.BackGroundColorValue();
+    bool ok = false;
+    const int sheet = SetColor(QStringLiteral("8")).toInt(&ok);
+    return ok ? sheet : 0xFFFFFF;
+}
+
 } // namespace
 
 TextAssembly::TextAssembly(TextViewer& viewer) : m_viewer(viewer), m_parser(this) {}
@@ -109,7 +121,10 @@ void TextAssembly::BuildUnit(const DomNode& head)
 void TextAssembly::BuildXml(QString& xml)
 {
     m_open.clear();
+    m_loggedRecords.clear();
     prepareRecords();
+    // A "bgcolor" belongs to the text it came with, not to the next one.
+    m_viewer.setBackColor(SheetBackground());
     struct EditBlock {
         TextViewer& viewer;
         explicit EditBlock(TextViewer& v) : viewer(v) { viewer.beginEditBlock(); }
@@ -179,7 +194,8 @@ QTextCharFormat TextAssembly::formatOver(const QTextCharFormat& before, Prepared
 
 // Every record of the element applies, in table order: its first text, the
 // other properties, its second text. A value that cannot be applied is
-// handed to MarkUpRTF each time, which logs it.
+// handed to MarkUpRTF, which logs it, once per record and build: a unit has
+// thousands of elements.
 void TextAssembly::applyRecords(const QString& lowerName, QStringView element, bool closing, bool restoring)
 {
     const auto found = m_recordsOf.constFind(lowerName);
@@ -207,8 +223,10 @@ void TextAssembly::applyRecords(const QString& lowerName, QStringView element, b
         if (textFollows && p.effect.charFormat.propertyCount() > 0)
             m_viewer.setSelCharFormat(formatOver(m_viewer.SelCharFormat(), p));
         ApplyStyleEffect(m_viewer, {QTextCharFormat(), p.effect.blockFormat, p.effect.viewBackground});
-        for (const auto& [property, field] : p.failing)
-            MarkUpRTF(m_viewer, property, StyleTable()[r][field], sizeElement);
+        if (!p.failing.empty() && m_loggedRecords.insert(r).second) {
+            for (const auto& [property, field] : p.failing)
+                MarkUpRTF(m_viewer, property, StyleTable()[r][field], sizeElement);
+        }
         if (!p.after.isEmpty())
             m_viewer.setSelText(p.after);
     }

@@ -10,6 +10,7 @@
 #include <QTextCharFormat>
 #include <array>
 #include <cstdint>
+#include <set>
 #include <vector>
 
 class DomDocument;
@@ -50,8 +51,8 @@ public:
     // Hides and empties the view, then builds the text of the unit that holds
     // the heading (its parent's parent).
     void BuildUnit(const DomNode& head);
-    // Builds the text of serialized markup at the caret. The string loses its
-    // line breaks and TABs, as the tokenizer does to its input.
+    // Builds the text of serialized markup at the caret. The string's line
+    // breaks and TABs become blanks, as the tokenizer does to its input.
     void BuildXml(QString& xml);
     // Puts the caret where reading goes on (see LoadText), colouring the
     // matches of Txt().SearchText when a search is active.
@@ -94,6 +95,8 @@ private:
     TextViewer& m_viewer;
     XML2RTF m_parser;
     std::vector<OpenElement> m_open;
+    // Records whose failing values this build has logged already.
+    std::set<size_t> m_loggedRecords;
     // What the records were worked out from: the style table and the options
     // and font-size step that sizes, fonts and colours depend on.
     struct StyleInputs {

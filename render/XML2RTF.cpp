@@ -105,9 +105,10 @@ bool IsBlank(QStringView s)
     return true;
 }
 
-// Removes every CR LF pair, every LF and every TAB, in place. Our DOM writes a
-// line break in text as LF, stored documents were laid out with CR LF: both are
-// the line break that the text does not show.
+// Source documents wrap their paragraphs over lines and indent them, so a run
+// of blanks holding a line break (CR LF or LF) or a TAB is one blank between
+// words. It is layout only, and goes, between two tags, after a start tag and
+// before an end tag. Works in place.
 void RemoveLineBreaksAndTabs(QString& xml)
 {
     const QStringView all(xml);
@@ -116,15 +117,38 @@ void RemoveLineBreaksAndTabs(QString& xml)
     if (tab >= 0)
         first = tab;
     if (first < 0)
-        return; // nothing to remove: the string is not even detached
+        return; // nothing to change: the string is not even detached
+    const auto isSpace = [](QChar c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r'; };
     const qsizetype n = xml.size();
     QChar* d = xml.data();
-    qsizetype w = first > 0 ? first - 1 : 0; // a CR just before the first LF goes with it
-    for (qsizetype r = w; r < n; ++r) {
-        const char16_t c = d[r].unicode();
-        if (c == u'\t' || c == u'\n' || (c == u'\r' && r + 1 < n && d[r + 1] == u'\n'))
+    qsizetype start = first;
+    while (start > 0 && isSpace(d[start - 1]))
+        --start;
+    qsizetype lastTag = QStringView(xml).first(start).lastIndexOf(u'<'); // where the last tag written began
+    qsizetype w = start;
+    for (qsizetype r = start; r < n;) {
+        if (!isSpace(d[r])) {
+            if (d[r] == u'<')
+                lastTag = w;
+            d[w++] = d[r++];
             continue;
-        d[w++] = d[r];
+        }
+        qsizetype end = r;
+        bool breaks = false;
+        for (; end < n && isSpace(d[end]); ++end)
+            breaks = breaks || d[end] == u'\t' || d[end] == u'\n';
+        if (!breaks) {
+            while (r < end)
+                d[w++] = d[r++];
+            continue;
+        }
+        const bool afterTag = w == 0 || d[w - 1] == u'>';
+        const bool afterEndTag = afterTag && w > 0 && lastTag >= 0 && lastTag + 1 < w && d[lastTag + 1] == u'/';
+        const bool beforeTag = end == n || d[end] == u'<';
+        const bool beforeEndTag = end == n || (beforeTag && end + 1 < n && d[end + 1] == u'/');
+        if (!(afterTag && beforeTag) && !(afterTag && !afterEndTag) && !beforeEndTag)
+            d[w++] = QLatin1Char(' ');
+        r = end;
     }
     xml.truncate(w);
 }

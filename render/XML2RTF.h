@@ -44,9 +44,10 @@ public:
     void setEvents(XML2RTFEvents* events) { m_events = events; }
     XML2RTFEvents* events() const { return m_events; }
 
-    // Scans xml and raises the events synchronously. First removes, in place,
-    // every line break (CR LF or LF) and every TAB from xml: the caller's string
-    // is changed. A lone CR stays. Has no error handling of its own: an
+    // Scans xml and raises the events synchronously. First, in place (the
+    // caller's string is changed), every run of blanks that holds a line break
+    // (CR LF or LF) or a TAB becomes one blank, or nothing between two tags,
+    // after a start tag or before an end tag. Has no error handling of its own: an
     // exception from a handler ends the scan and reaches the caller. A handler
     // must not call ParsexML again (that raises error 5).
     void ParsexML(QString& xml);

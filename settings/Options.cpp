@@ -10,6 +10,7 @@
 #include <cmath>
 #include <limits>
 #include <tuple>
+#include <vector>
 
 const std::array<NamedColour, 16> NamedColours = {{
     {0xFFFF00, "aqua"},
@@ -68,9 +69,10 @@ int ReadIndex(const SettingsStore& store, const char* key, int defaultValue, int
     return value;
 }
 
+// 0 unchecked, 1 checked, 2 grayed: a grayed box still shows its mark.
 bool ReadCheck(const SettingsStore& store, const char* key, bool defaultValue)
 {
-    return ReadIndex(store, key, defaultValue ? 1 : 0, 2) == 1;
+    return ReadIndex(store, key, defaultValue ? 1 : 0, 3) != 0;
 }
 
 // The entry of list equal to text in any letter case, or empty.
@@ -98,6 +100,45 @@ auto Look(const Options& o)
                            o.AnnotationColor, o.BookmarkColor, o.FoundColor);
 }
 
+// Every key with the text SaveOptions writes for the value in o, and the step it belongs to.
+struct KeyText {
+    const char* step;
+    QString key;
+    QString text;
+};
+
+std::vector<KeyText> KeyTexts(const Options& o)
+{
+    const auto number = [](int value) { return QString::number(value); };
+    const char* general = "General settings";
+    const char* library = "Library settings";
+    const char* search = "Search settings";
+    const char* markUp = "Mark Up settings";
+    return {
+        {general, QStringLiteral("StartAtLastReadPosition"), number(o.OpenDocument)},
+        {general, QStringLiteral("ShowLibraryAtStartUp"), number(o.ShowLibraryAtStartUp)},
+        {general, QStringLiteral("ShowWordCount"), number(o.ShowWordCount)},
+        {general, QStringLiteral("Language"), o.Language},
+        {library, QStringLiteral("LibraryLocation"), o.LibraryLocationText},
+        {library, QStringLiteral("CopyToLibrary"), number(o.CopyToLibrary)},
+        {library, QStringLiteral("AutoArchive"), number(o.AutoArchive)},
+        {library, QStringLiteral("SortField"), number(o.SortField)},
+        {library, QStringLiteral("LibrarySortOrder"), number(o.LibrarySortOrder)},
+        {library, QStringLiteral("BookShelfs"), o.BookShelfs},
+        {library, QStringLiteral("Keywords"), o.Keywords},
+        {search, QStringLiteral("SearchResults"), number(o.SearchResults)},
+        {markUp, QStringLiteral("AnnotationColor"), number(o.AnnotationColorIndex)},
+        {markUp, QStringLiteral("BookmarkColor"), number(o.BookmarkColorIndex)},
+        {markUp, QStringLiteral("FoundColor"), number(o.FoundColorIndex)},
+        {markUp, QStringLiteral("Font"), o.UserFont},
+        {markUp, QStringLiteral("FontSize"), o.FontSize},
+        {markUp, QStringLiteral("ForeGroundColor"), number(o.ForeGroundColorIndex)},
+        {markUp, QStringLiteral("BackGroundColor"), number(o.BackGroundColorIndex)},
+        {markUp, QStringLiteral("OverRuleCSS"), number(o.OverRuleCss)},
+        {"Personal Interest", QStringLiteral("PersonalInterests"), o.PersonalInterests},
+    };
+}
+
 void SelectLanguage(Options& o, const QString& stored)
 {
     // An empty name can never name a language file.
@@ -105,6 +146,24 @@ void SelectLanguage(Options& o, const QString& stored)
     const QString entry = EntryOf(o.LanguageList, name);
     // A language whose file is gone keeps its name, so saving does not blank it.
     o.Language = entry.isEmpty() ? name : entry;
+}
+
+// A window without texts helps nobody: when the chosen language file is gone,
+// the shipped Dutch texts are used and the reader is told. The option keeps
+// its name, so the file can be put back.
+void LoadInterfaceLanguage(const Options& o)
+{
+    const QString fallback = QStringLiteral("Nederlands");
+    if (!EntryOf(o.LanguageList, o.Language).isEmpty() || o.Language.compare(fallback, Qt::CaseInsensitive) == 0) {
+        LoadLang(o.Language);
+        return;
+    }
+    LoadLang(fallback);
+    QString text = T(1852, o.Language);
+    if (text.isEmpty())
+        text = QStringLiteral("The language file %1 cannot be found. Quillbook shows its texts in %2.")
+                   .arg(o.Language, fallback);
+    Prompt().MsgBox(text, PromptButtons::Ok, PromptIcon::Exclamation);
 }
 
 void AddToList(const char* procedure, QString& list, const QString& name)
@@ -169,6 +228,7 @@ void Options::SetDefaults()
     FontSize = QStringLiteral("14");
     ForeGroundColorIndex = 15;
     BackGroundColorIndex = 1;
+    StoredTexts.clear();
     AnnotationColor = NamedColours[11].Value;
     BookmarkColor = NamedColours[2].Value;
     FoundColor = NamedColours[5].Value;
@@ -192,60 +252,78 @@ void LoadSettings()
             FillFontList(o.FontList, true);
         o.SetDefaults();
         const SettingsStore store;
+        QString group;
+        // One key: a value that cannot be read is logged and keeps its default.
+        const auto read = [&](const char* key, auto&& body) {
+            SetStep(group + QStringLiteral(": ") + QString::fromLatin1(key));
+            GuardedVoid("LoadSettings", body);
+        };
 
         SetStep(QStringLiteral("Load the interface language"));
         SelectLanguage(o, store.Get(QStringLiteral("Language"), QStringLiteral("Nederlands")));
-        LoadLang(o.Language);
+        LoadInterfaceLanguage(o);
         // The default library folder is named in the language just loaded.
         o.LibraryLocationText = o.LibraryLocation = Options::DefaultLibraryLocation();
 
-        SetStep(QStringLiteral("General settings"));
-        o.OpenDocument = ReadIndex(store, "StartAtLastReadPosition", AskForPosition, 3);
-        o.ShowLibraryAtStartUp = ReadCheck(store, "ShowLibraryAtStartUp", false);
-        o.ShowWordCount = ReadCheck(store, "ShowWordCount", true);
+        group = QStringLiteral("General settings");
+        read("StartAtLastReadPosition", [&] { o.OpenDocument = ReadIndex(store, "StartAtLastReadPosition", 0, 3); });
+        read("ShowLibraryAtStartUp", [&] { o.ShowLibraryAtStartUp = ReadCheck(store, "ShowLibraryAtStartUp", false); });
+        read("ShowWordCount", [&] { o.ShowWordCount = ReadCheck(store, "ShowWordCount", true); });
         SelectLanguage(o, store.Get(QStringLiteral("Language"), QStringLiteral("Nederlands")));
 
-        SetStep(QStringLiteral("Library settings"));
+        group = QStringLiteral("Library settings");
         o.LibraryLocationText = store.Get(QStringLiteral("LibraryLocation"), Options::DefaultLibraryLocation());
         o.LibraryLocation = o.LibraryLocationText;
-        o.CopyToLibrary = ReadCheck(store, "CopyToLibrary", false);
-        o.AutoArchive = ReadIndex(store, "AutoArchive", NoArchive, 3);
-        o.SortField = ReadIndex(store, "SortField", SortTitle, 6);
-        o.LibrarySortOrder = ReadIndex(store, "LibrarySortOrder", 0, 2);
+        read("CopyToLibrary", [&] { o.CopyToLibrary = ReadCheck(store, "CopyToLibrary", false); });
+        read("AutoArchive", [&] { o.AutoArchive = ReadIndex(store, "AutoArchive", NoArchive, 3); });
+        read("SortField", [&] { o.SortField = ReadIndex(store, "SortField", SortTitle, 6); });
+        read("LibrarySortOrder", [&] { o.LibrarySortOrder = ReadIndex(store, "LibrarySortOrder", 0, 2); });
         o.BookShelfs = store.Get(QStringLiteral("BookShelfs"));
         o.Keywords = store.Get(QStringLiteral("Keywords"));
 
-        SetStep(QStringLiteral("Search settings"));
-        o.SearchResults = ReadIndex(store, "SearchResults", ListSearchResults, 2);
+        group = QStringLiteral("Search settings");
+        read("SearchResults", [&] { o.SearchResults = ReadIndex(store, "SearchResults", ListSearchResults, 2); });
 
-        SetStep(QStringLiteral("Mark Up settings"));
+        group = QStringLiteral("Mark Up settings");
         const int colours = static_cast<int>(NamedColours.size());
-        o.AnnotationColorIndex = ReadIndex(store, "AnnotationColor", 11, colours);
-        o.BookmarkColorIndex = ReadIndex(store, "BookmarkColor", 2, colours);
-        o.FoundColorIndex = ReadIndex(store, "FoundColor", 5, colours);
+        read("AnnotationColor", [&] { o.AnnotationColorIndex = ReadIndex(store, "AnnotationColor", 11, colours); });
+        read("BookmarkColor", [&] { o.BookmarkColorIndex = ReadIndex(store, "BookmarkColor", 2, colours); });
+        read("FoundColor", [&] { o.FoundColorIndex = ReadIndex(store, "FoundColor", 5, colours); });
         o.AnnotationColor = ColourAt(o.AnnotationColorIndex);
         o.BookmarkColor = ColourAt(o.BookmarkColorIndex);
         o.FoundColor = ColourAt(o.FoundColorIndex);
 
-        SetStep(QStringLiteral("User Mark Up Preferences"));
+        group = QStringLiteral("User Mark Up Preferences");
         const QString font = store.Get(QStringLiteral("Font"), QStringLiteral("Arial"));
         const QString fontEntry = EntryOf(o.FontList, font);
         // A face that is not installed keeps its name; the text view substitutes a similar one.
         o.UserFont = fontEntry.isEmpty() ? font : fontEntry;
-        const QString size = store.Get(QStringLiteral("FontSize"), QStringLiteral("14"));
-        const QString sizeEntry = EntryOf(FontSizeList(), size);
-        bool isNumber = false;
-        const int points = size.trimmed().toInt(&isNumber);
-        if (!sizeEntry.isEmpty())
-            o.FontSize = sizeEntry;
-        else if (isNumber && points > 0 && points <= kLargestFontSize)
-            o.FontSize = QString::number(points);
-        o.ForeGroundColorIndex = ReadIndex(store, "ForeGroundColor", 15, colours);
-        o.BackGroundColorIndex = ReadIndex(store, "BackGroundColor", 1, colours);
-        o.OverRuleCss = ReadCheck(store, "OverRuleCss", false);
+        read("FontSize", [&] {
+            const QString size = store.Get(QStringLiteral("FontSize"), QStringLiteral("14"));
+            const QString sizeEntry = EntryOf(FontSizeList(), size);
+            bool isNumber = false;
+            const int points = size.trimmed().toInt(&isNumber);
+            if (!sizeEntry.isEmpty())
+                o.FontSize = sizeEntry;
+            else if (isNumber && points > 0 && points <= kLargestFontSize)
+                o.FontSize = QString::number(points);
+            else
+                RaiseError(ErrNo::TypeMismatch, QStringLiteral("Type mismatch"));
+        });
+        read("ForeGroundColor", [&] { o.ForeGroundColorIndex = ReadIndex(store, "ForeGroundColor", 15, colours); });
+        read("BackGroundColor", [&] { o.BackGroundColorIndex = ReadIndex(store, "BackGroundColor", 1, colours); });
+        read("OverRuleCss", [&] { o.OverRuleCss = ReadCheck(store, "OverRuleCss", false); });
 
-        SetStep(QStringLiteral("Personal interest"));
+        group = QStringLiteral("Personal interest");
         o.PersonalInterests = store.Get(QStringLiteral("PersonalInterests"));
+
+        // What saving these values would not write back byte for byte: a value
+        // that could not be read, a grayed check box, a name in another case.
+        for (const KeyText& k : KeyTexts(o)) {
+            const QString stored = store.Get(k.key);
+            if (store.Contains(k.key) && stored != k.text)
+                o.StoredTexts.insert(k.key.toLower(), {k.text, stored});
+        }
     });
     if (Look(o) != lookBefore)
         o.NotifyMarkupChanged();
@@ -257,42 +335,19 @@ void SaveOptions()
     const auto lookBefore = Look(o);
     GuardedVoid("SaveOptions", [&] {
         SettingsStore store;
-        auto number = [](int value) { return QString::number(value); };
-
-        SetStep(QStringLiteral("General settings"));
-        store.Save(QStringLiteral("StartAtLastReadPosition"), number(o.OpenDocument));
-        store.Save(QStringLiteral("ShowLibraryAtStartUp"), number(o.ShowLibraryAtStartUp));
-        store.Save(QStringLiteral("ShowWordCount"), number(o.ShowWordCount));
-        store.Save(QStringLiteral("Language"), o.Language);
-
-        SetStep(QStringLiteral("Library settings"));
-        store.Save(QStringLiteral("LibraryLocation"), o.LibraryLocationText);
+        const char* step = nullptr;
+        for (const KeyText& k : KeyTexts(o)) {
+            if (k.step != step)
+                SetStep(QString::fromLatin1(step = k.step));
+            // A value as it was read goes back as it was stored.
+            const auto kept = o.StoredTexts.constFind(k.key.toLower());
+            store.Save(k.key, kept != o.StoredTexts.cend() && kept->first == k.text ? kept->second : k.text);
+        }
         o.LibraryLocation = o.LibraryLocationText;
-        store.Save(QStringLiteral("CopyToLibrary"), number(o.CopyToLibrary));
-        store.Save(QStringLiteral("AutoArchive"), number(o.AutoArchive));
-        store.Save(QStringLiteral("SortField"), number(o.SortField));
-        store.Save(QStringLiteral("LibrarySortOrder"), number(o.LibrarySortOrder));
-        store.Save(QStringLiteral("BookShelfs"), o.BookShelfs);
-        store.Save(QStringLiteral("Keywords"), o.Keywords);
-
-        SetStep(QStringLiteral("Search settings"));
-        store.Save(QStringLiteral("SearchResults"), number(o.SearchResults));
-
         SetStep(QStringLiteral("Mark Up settings"));
-        store.Save(QStringLiteral("AnnotationColor"), number(o.AnnotationColorIndex));
-        store.Save(QStringLiteral("BookmarkColor"), number(o.BookmarkColorIndex));
-        store.Save(QStringLiteral("FoundColor"), number(o.FoundColorIndex));
-        store.Save(QStringLiteral("Font"), o.UserFont);
-        store.Save(QStringLiteral("FontSize"), o.FontSize);
-        store.Save(QStringLiteral("ForeGroundColor"), number(o.ForeGroundColorIndex));
-        store.Save(QStringLiteral("BackGroundColor"), number(o.BackGroundColorIndex));
-        store.Save(QStringLiteral("OverRuleCSS"), number(o.OverRuleCss));
         o.AnnotationColor = ColourAt(o.AnnotationColorIndex);
         o.BookmarkColor = ColourAt(o.BookmarkColorIndex);
         o.FoundColor = ColourAt(o.FoundColorIndex);
-
-        SetStep(QStringLiteral("Personal Interest"));
-        store.Save(QStringLiteral("PersonalInterests"), o.PersonalInterests);
         store.Sync();
     });
     if (Look(o) != lookBefore)

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <QHash>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 #include <array>
 #include <cstdint>
+#include <utility>
 
 // A colour that style sheets and the options may name.
 struct NamedColour {
@@ -80,6 +82,13 @@ public:
     // Point size of FontSize; 0 when it is not a number.
     int FontPointSize() const;
 
+    // Keys whose stored text differs from what saving the value read would
+    // write (a value that could not be read, a grayed check box, a name in
+    // another letter case): by lower-case key, that written form and the
+    // stored text. While the value is unchanged, SaveOptions writes the stored
+    // text back as it was.
+    QHash<QString, std::pair<QString, QString>> StoredTexts;
+
     // Puts every value back to its default. The library folder's default is the
     // documents folder and text 1532, so the language should be loaded first.
     void SetDefaults();
@@ -100,11 +109,13 @@ Options& Opts();
 
 // Reads every option from the store into Opts() and loads the interface
 // language it names. Fills the language and font lists first when they are
-// empty. A stored value of the wrong form, or an index outside its list, ends
-// the reading at that key (logged); later values keep their defaults.
+// empty. A stored value of the wrong form, or an index outside its list, is
+// logged with its key and leaves that option at its default; the other keys
+// are read all the same. A check box stored as 2 (grayed) counts as checked.
 void LoadSettings();
 
-// Writes every option to the store and recomputes the library folder and the
+// Writes every option to the store (a value still as LoadSettings read it in
+// the text it was stored in; see StoredTexts) and recomputes the library folder and the
 // three mark colours. A store that cannot be written is reported to the reader
 // once per run; the values in memory stay.
 void SaveOptions();

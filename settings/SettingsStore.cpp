@@ -75,11 +75,18 @@ QString SettingsStore::Get(const QString& key, const QString& defaultValue) cons
 
 void SettingsStore::Save(const QString& key, const QString& value)
 {
+    // The spelling already in the file stays, so saving an unchanged value leaves its line as it was.
+    const QString stored = storedKey(key);
+    const QString target = stored.isEmpty() ? key : stored;
     for (const QString& k : m_settings.childKeys()) {
-        if (k != key && k.compare(key, Qt::CaseInsensitive) == 0)
+        if (k != target && k.compare(key, Qt::CaseInsensitive) == 0) {
             m_settings.remove(k);
+            m_pending = true;
+        }
     }
-    m_settings.setValue(key, value);
+    if (m_settings.contains(target) && AsText(m_settings.value(target)) == value)
+        return;
+    m_settings.setValue(target, value);
     m_pending = true;
 }
 

@@ -7,7 +7,8 @@
 // the application "Quillbook" ($XDG_CONFIG_HOME/Quillbook/Quillbook.conf).
 // Key names compare case-insensitively, as they always have for this program,
 // although the file itself is case-sensitive: a key is found in any letter
-// case, and writing it removes its other-case copies so one value remains.
+// case, and writing it keeps the spelling found and removes other-case copies,
+// so one value remains.
 class SettingsStore {
 public:
     SettingsStore();
@@ -18,7 +19,10 @@ public:
 
     // The text stored under key, or defaultValue when the key is missing.
     QString Get(const QString& key, const QString& defaultValue = {}) const;
-    // Stores value under key, in key's letter case.
+    // Whether key is stored, in any letter case.
+    bool Contains(const QString& key) const { return !storedKey(key).isEmpty(); }
+    // Stores value under key (in key's letter case when the key is new). An
+    // unchanged value is not written again.
     void Save(const QString& key, const QString& value);
     // Removes every key of the section (used by tests and a reset).
     void Clear();

@@ -2,7 +2,9 @@
 
 #include "app/core/AppPaths.h"
 #include "app/core/ErrorConvention.h"
+#include "app/core/ErrorLog.h"
 #include "app/core/Prompter.h"
+#include "app/core/RunState.h"
 #include "settings/modFilesFolders.h"
 
 #include <QDir>
@@ -55,6 +57,8 @@ std::optional<qint64> ParseWholeNumber(const QString& text)
 
 void LoadLang(const QString& name)
 {
+    BadLines bad("LoadLang");
+    QString firstBad;
     GuardedVoid("LoadLang", [&] {
         SetStep(QStringLiteral("Read the language file"));
         const QString path = AppPaths::LanguagesDir() + QLatin1Char('/') + name + QStringLiteral(".lng");
@@ -69,7 +73,9 @@ void LoadLang(const QString& name)
             const qsizetype bar = line.indexOf(QLatin1Char('|'));
             const std::optional<qint64> number = bar < 0 ? std::nullopt : ParseWholeNumber(TrimBlanks(line.left(bar)));
             if (!number) {
-                Prompt().MsgBox(T(1850, QString::number(lineNumber) + line), PromptButtons::Ok, PromptIcon::Critical);
+                if (!bad.count())
+                    firstBad = QString::number(lineNumber) + line;
+                bad.add(lineNumber, line);
                 continue;
             }
             SetStep(QStringLiteral("Store the text of line %1 of the language file").arg(lineNumber));
@@ -85,6 +91,8 @@ void LoadLang(const QString& name)
         if (g_languageApplied)
             g_languageApplied();
     });
+    // Told once the file is read, in its own wording, whatever ended the reading.
+    bad.report(T(1850, firstBad));
 }
 
 QString SetLangTxt(int n, const QString& param)
@@ -123,4 +131,28 @@ QString CurrentLanguage()
 void SetLanguageAppliedHook(std::function<void()> hook)
 {
     g_languageApplied = std::move(hook);
+}
+
+void BadLines::add(int lineNumber, const QString& line)
+{
+    ++m_count;
+    const QString step = Run().CurrentStep;
+    LogError(QString::fromLatin1(m_procedure), QStringLiteral("Skip line %1").arg(lineNumber), ErrNo::TypeMismatch,
+             QStringLiteral("Malformed line: ") + line);
+    Run().CurrentStep = step; // the reading goes on
+}
+
+void BadLines::report(const QString& firstMessage, PromptIcon icon) const
+{
+    if (m_count == 0)
+        return;
+    QString text = firstMessage;
+    if (m_count > 1) {
+        const QString more = QString::number(m_count - 1);
+        QString rest = T(1851, more);
+        if (rest.isEmpty()) // read before any language file
+            rest = QStringLiteral("%1 more lines with errors were skipped too; the error log lists them.").arg(more);
+        text += QStringLiteral("\r\n") + rest;
+    }
+    Prompt().MsgBox(text, PromptButtons::Ok, icon);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/core/Prompter.h"
+
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -14,8 +16,9 @@
 // and the two characters "\n" a line break.
 
 // Reads the named language file into the table, then runs the hook set by
-// SetLanguageAppliedHook. A missing file changes no text. A malformed line is
-// reported to the reader (text 1850) and skipped; a number outside 0..2000 ends
+// SetLanguageAppliedHook. A missing file changes no text. Malformed lines are
+// skipped and logged; the reader hears once, of the first (text 1850) and how
+// many more there were (text 1851). A number outside 0..2000 ends
 // the loading at that line through the error log, and the hook does not run.
 void LoadLang(const QString& name);
 
@@ -37,3 +40,19 @@ QString CurrentLanguage();
 
 // What LoadLang runs after loading: the main window puts its texts on its controls.
 void SetLanguageAppliedHook(std::function<void()> hook);
+
+// The malformed lines met while reading one file. Each is logged under the
+// reading procedure's name; the reader hears once, of the first line and of
+// how many more followed (text 1851), however many there are.
+class BadLines {
+public:
+    explicit BadLines(const char* procedure) : m_procedure(procedure) {}
+    void add(int lineNumber, const QString& line);
+    int count() const { return m_count; }
+    // Shows firstMessage (about the first bad line) with the count of the rest; nothing when there were none.
+    void report(const QString& firstMessage, PromptIcon icon = PromptIcon::Critical) const;
+
+private:
+    const char* m_procedure;
+    int m_count = 0;
+};

@@ -1,8 +1,16 @@
 #include "app/core/AppPaths.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLockFile>
+#include <QRandomGenerator>
 #include <QStandardPaths>
+#include <memory>
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <csignal>
+#endif
 
 namespace AppPaths {
 namespace {
@@ -30,6 +38,97 @@ QString resolveUserDir()
         xdg = QDir::homePath() + QStringLiteral("/.local/share");
     return QDir::cleanPath(xdg + QStringLiteral("/Quillbook"));
 }
+
+// Every running instance unpacks into a folder of its own below temp/, named
+// "<pid>-<random>" and held by a lock file beside it, so that a second
+// instance cannot empty the files the first is reading.
+struct OwnWorkingFolder {
+    QString path;
+    std::unique_ptr<QLockFile> lock;
+    ~OwnWorkingFolder()
+    {
+        if (!path.isEmpty())
+            QDir(path).removeRecursively();
+        // Whoever removed the whole user folder first took the lock with it.
+        if (lock && !QFileInfo::exists(lock->fileName()))
+            (void)lock.release();
+    }
+};
+OwnWorkingFolder g_ownTemp;
+
+QString TempRoot()
+{
+    return UserDir() + QStringLiteral("/temp");
+}
+
+bool ProcessIsRunning(qint64 pid)
+{
+#ifdef Q_OS_UNIX
+    return pid > 0 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM);
+#else
+    return pid > 0; // without a way to ask, the folder stays until its lock tells
+#endif
+}
+
+// Removes the folders of instances that no longer run: the lock can be taken
+// (its holder is gone), or there is no lock and no process with that id.
+void RemoveLeftOverFolders(const QString& root)
+{
+    const QFileInfoList folders = QDir(root).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
+    for (const QFileInfo& folder : folders) {
+        const QString name = folder.fileName();
+        bool isNumber = false;
+        const qint64 pid = name.section(QLatin1Char('-'), 0, 0).toLongLong(&isNumber);
+        if (!isNumber || folder.isSymLink())
+            continue;
+        const QString lockPath = folder.filePath() + QStringLiteral(".lock");
+        if (QFileInfo::exists(lockPath)) {
+            QLockFile lock(lockPath);
+            lock.setStaleLockTime(0); // a long run is no reason to think its holder gone
+            if (!lock.tryLock(0))
+                continue;
+            QDir(folder.filePath()).removeRecursively();
+            lock.unlock(); // also removes the lock file
+        } else if (!ProcessIsRunning(pid)) {
+            QDir(folder.filePath()).removeRecursively();
+        }
+    }
+    // Locks whose folder is gone.
+    for (const QFileInfo& file : QDir(root).entryInfoList({QStringLiteral("*.lock")}, QDir::Files | QDir::Hidden)) {
+        if (QFileInfo::exists(file.path() + QLatin1Char('/') + file.completeBaseName()))
+            continue;
+        QLockFile lock(file.filePath());
+        lock.setStaleLockTime(0);
+        if (lock.tryLock(0))
+            lock.unlock();
+    }
+}
+
+bool MakeOwnWorkingFolder()
+{
+    if (!g_ownTemp.path.isEmpty())
+        return QDir().mkpath(g_ownTemp.path);
+    const QString root = TempRoot();
+    if (!QDir().mkpath(root))
+        return false;
+    RemoveLeftOverFolders(root);
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        const QString name = QStringLiteral("%1-%2")
+                                 .arg(QCoreApplication::applicationPid())
+                                 .arg(QRandomGenerator::global()->generate() & 0xFFFFFF, 6, 16, QLatin1Char('0'));
+        auto lock = std::make_unique<QLockFile>(root + QLatin1Char('/') + name + QStringLiteral(".lock"));
+        lock->setStaleLockTime(0); // held for the whole run, however long
+        if (!lock->tryLock(0) || QFileInfo::exists(root + QLatin1Char('/') + name))
+            continue;
+        if (!QDir(root).mkdir(name))
+            return false;
+        g_ownTemp.path = root + QLatin1Char('/') + name;
+        g_ownTemp.lock = std::move(lock);
+        return true;
+    }
+    return false;
+}
+
 } // namespace
 
 bool Init()
@@ -37,7 +136,7 @@ bool Init()
     g_dataDir = resolveDataDir();
     g_userDir = resolveUserDir();
     QDir dir;
-    return dir.mkpath(g_userDir) && dir.mkpath(TempDir());
+    return dir.mkpath(g_userDir) && MakeOwnWorkingFolder();
 }
 
 QString DataDir()
@@ -54,13 +153,42 @@ QString UserDir()
     return g_userDir;
 }
 
-QString TempDir() { return UserDir() + QStringLiteral("/temp"); }
-QString DufDir() { return UserDir() + QStringLiteral("/DUF"); }
-QString ErrorLogPath() { return UserDir() + QStringLiteral("/quillbook.err"); }
-QString LanguagesDir() { return DataDir() + QStringLiteral("/Languages"); }
-QString DefaultDir() { return DataDir() + QStringLiteral("/Default"); }
-QString CssDir() { return DataDir() + QStringLiteral("/CSS"); }
-QString SamplesDir() { return DataDir() + QStringLiteral("/samples"); }
-QString SoundsDir() { return DataDir() + QStringLiteral("/sounds"); }
+void RemoveLeftOverWorkingFolders()
+{
+    RemoveLeftOverFolders(TempRoot());
+}
+
+QString TempDir()
+{
+    return g_ownTemp.path.isEmpty() ? TempRoot() : g_ownTemp.path;
+}
+QString DufDir()
+{
+    return UserDir() + QStringLiteral("/DUF");
+}
+QString ErrorLogPath()
+{
+    return UserDir() + QStringLiteral("/quillbook.err");
+}
+QString LanguagesDir()
+{
+    return DataDir() + QStringLiteral("/Languages");
+}
+QString DefaultDir()
+{
+    return DataDir() + QStringLiteral("/Default");
+}
+QString CssDir()
+{
+    return DataDir() + QStringLiteral("/CSS");
+}
+QString SamplesDir()
+{
+    return DataDir() + QStringLiteral("/samples");
+}
+QString SoundsDir()
+{
+    return DataDir() + QStringLiteral("/sounds");
+}
 
 } // namespace AppPaths

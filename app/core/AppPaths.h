@@ -7,7 +7,7 @@
 // Both are resolved once by AppPaths::Init() at start-up.
 namespace AppPaths {
 
-// Resolves the folders and creates the user folder and its temp folder.
+// Resolves the folders and creates the user folder and this instance's working folder.
 // Data: $QB_DATA_DIR, else the source tree's data/ when run from a build tree,
 // else <prefix>/share/quillbook. User: $QUILLBOOK_HOME, else
 // $XDG_DATA_HOME/Quillbook. Returns false when the user folder cannot be made.
@@ -17,8 +17,13 @@ bool Init();
 QString DataDir();
 // Writable user folder, without a trailing slash.
 QString UserDir();
-// The working folder where packages are unpacked (UserDir()/temp).
+// The working folder where packages are unpacked: one per running instance,
+// UserDir()/temp/<pid>-<random>, made by Init() and removed at exit; Init()
+// also removes those of instances that no longer run. Before Init():
+// UserDir()/temp.
 QString TempDir();
+// Removes the working folders of instances that no longer run (done by Init()).
+void RemoveLeftOverWorkingFolders();
 // One folder per document usage file (UserDir()/DUF).
 QString DufDir();
 // The error log (UserDir()/quillbook.err).

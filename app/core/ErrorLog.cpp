@@ -6,9 +6,34 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
+#include <QRegularExpression>
 #include <new>
 #include <stdexcept>
+
+namespace {
+
+// Past this size the log is moved aside (one old file is kept) and started anew.
+constexpr qint64 kMaxLogBytes = qint64(1) << 20;
+
+// A record is one line: a parse error's "CR LF Line: 14:7" must not split it.
+QString OnOneLine(QString text)
+{
+    static const QRegularExpression breaks(QStringLiteral("[ \\t]*[\\r\\n]+[ \\t]*"));
+    return text.replace(breaks, QStringLiteral(" "));
+}
+
+void MoveAsideWhenFull(const QString& path)
+{
+    if (QFileInfo(path).size() < kMaxLogBytes)
+        return;
+    const QString old = path + QStringLiteral(".1");
+    QFile::remove(old);
+    QFile::rename(path, old);
+}
+
+} // namespace
 
 QString ErrorLogLine(const QString& timestamp, const QString& procedure, const QString& step, int number,
                      const QString& description)
@@ -32,7 +57,7 @@ QString ErrorLogLine(const QString& timestamp, const QString& procedure, const Q
         if (rs.LocalSearchMode)
             line += QStringLiteral(", LocalSearchMode");
     }
-    return line;
+    return OnOneLine(line);
 }
 
 void LogError(const QString& procedure, const QString& step, int number, const QString& description)
@@ -42,8 +67,9 @@ void LogError(const QString& procedure, const QString& step, int number, const Q
         const QLocale locale = QLocale::system();
         const QString stamp = locale.toString(now.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
                               now.time().toString(QStringLiteral("HH:mm:ss"));
-        const QString line = QLatin1Char('"') + ErrorLogLine(stamp, procedure, step, number, description) +
-                             QStringLiteral("\"\r\n");
+        const QString line =
+            QLatin1Char('"') + ErrorLogLine(stamp, procedure, step, number, description) + QStringLiteral("\"\r\n");
+        MoveAsideWhenFull(AppPaths::ErrorLogPath());
         QFile f(AppPaths::ErrorLogPath());
         if (f.open(QIODevice::WriteOnly | QIODevice::Append))
             f.write(line.toUtf8());

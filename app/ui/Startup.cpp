@@ -10,6 +10,8 @@
 #include "settings/modLanguage.h"
 
 #include <QLineEdit>
+#include <QTimer>
+#include <cstdio>
 
 QString CommandLinePath(const QStringList& arguments)
 {
@@ -28,15 +30,20 @@ bool Startup::Main(const QStringList& arguments)
 {
     RunState& rs = Run();
     rs.DocumentOpen = false;
+    // Messages and the error log need somewhere to go before anything is read.
+    m_prompter = std::make_unique<QtPrompter>();
+    SetPrompter(m_prompter.get());
+    if (!AppPaths::Init()) {
+        const QString text =
+            QStringLiteral("Quillbook cannot create its folder %1 and stops.").arg(AppPaths::UserDir());
+        std::fprintf(stderr, "%s\n", qPrintable(text));
+        Prompt().MsgBox(text, PromptButtons::Ok, PromptIcon::Critical, QStringLiteral("Quillbook"));
+        return false;
+    }
     LoadEntityMapping();
 
-    // The working folder is created before the main window loads.
-    if (!AppPaths::Init())
-        return false;
-
     m_main = std::make_unique<frmMain>();
-    m_prompter = std::make_unique<QtPrompter>(m_main.get());
-    SetPrompter(m_prompter.get());
+    m_prompter->setOwner(m_main.get());
     SetLanguageAppliedHook([w = m_main.get()] { w->SetLang(); });
     m_main->Form_Load();
 
@@ -51,11 +58,15 @@ bool Startup::Main(const QStringList& arguments)
 
     m_commandLinePath = CommandLinePath(arguments);
     if (!m_commandLinePath.isEmpty()) {
-        SetStep(QStringLiteral("Open file from commandline"));
         rs.ArchiveOnOpen = true;
-        QString path = m_commandLinePath;
-        bool addOnly = false;
-        m_main->OpenFile(path, addOnly);
+        // Opened from the running event loop, so that closing the window while
+        // the document still loads ends the loop instead of one not yet started.
+        QTimer::singleShot(0, m_main.get(), [this] {
+            SetStep(QStringLiteral("Open file from commandline"));
+            QString path = m_commandLinePath;
+            bool addOnly = false;
+            m_main->OpenFile(path, addOnly);
+        });
     }
     return true;
 }

@@ -72,19 +72,37 @@ TEST_F(XdfTest, NavLevelCountOnlyRisesAndAbsentKeysKeepTheirValues)
 TEST_F(XdfTest, ALineWithoutEqualsIsShownAndTheRestIsReadUpToALastLineWithoutBreak)
 {
     load("DOC_ID_TAG=id\nthis line is wrong\n   \nDOC_TITLE_TAG=title\nDEFAULT_CSS=css");
-    ASSERT_EQ(m_prompter.questions().size(), 2u);
+    ASSERT_EQ(m_prompter.questions().size(), 1u);
     const ScriptedPrompter::Question& q = m_prompter.questions()[0];
-    EXPECT_EQ(q.text, "Error in XDF-file!\r\nLine: this line is wrong");
+    EXPECT_TRUE(q.text.startsWith("Error in XDF-file!\r\nLine: this line is wrong\r\n")) << q.text.toStdString();
+    EXPECT_EQ(q.text.count("\r\n"), 2) << q.text.toStdString(); // and a line of the one more: the blank line
     EXPECT_EQ(q.buttons, PromptButtons::Ok);
     EXPECT_EQ(q.icon, PromptIcon::None);
     EXPECT_EQ(q.title, "");
-    EXPECT_EQ(m_prompter.questions()[1].text, "Error in XDF-file!\r\nLine:    ");
     EXPECT_EQ(rs.XdfDocTitleTag, "title");
     EXPECT_EQ(rs.XdfDefaultCss, "css");
 
     load("DOC_TYPE_TAG=crlf\r\nNAV_LEVEL1=last");
     EXPECT_EQ(rs.XdfDocTypeTag, "crlf");
     EXPECT_EQ(rs.XdfNavLevel[1], "last");
+}
+
+TEST_F(XdfTest, ThousandsOfJunkLinesGiveOneMessageAndAreAllLogged)
+{
+    const QByteArray before = TestHome::ReadFile(AppPaths::ErrorLogPath());
+    QByteArray junk = "DOC_ID_TAG=id\r\n";
+    for (int i = 0; i < 2000; ++i)
+        junk += "rommel " + QByteArray::number(i) + "\r\n";
+    load(junk + "DOC_TITLE_TAG=title\r\n");
+    ASSERT_EQ(m_prompter.questions().size(), 1u);
+    EXPECT_TRUE(m_prompter.questions()[0].text.contains("Line: rommel 0\r\n"));
+    EXPECT_TRUE(m_prompter.questions()[0].text.contains("1999"));
+    EXPECT_EQ(rs.XdfDocTitleTag, "title");
+    const QByteArray log = TestHome::ReadFile(AppPaths::ErrorLogPath()).mid(before.size());
+    EXPECT_EQ(log.count(" - LoadXdf,"), 2000);
+    EXPECT_TRUE(log.contains("rommel 1999"));
+    // Later tests write under a file size limit.
+    ASSERT_TRUE(TestHome::WriteFile(AppPaths::ErrorLogPath(), before));
 }
 
 TEST_F(XdfTest, AMissingFileChangesNothing)

@@ -2,6 +2,7 @@
 
 #include "app/core/AppPaths.h"
 #include "app/core/RunState.h"
+#include "package/dom/Dom.h"
 #include "package/modEntities.h"
 #include "package/modXML.h"
 #include "package/modXdf.h"
@@ -153,6 +154,76 @@ TEST_F(TextAssemblyTest, RecordsAndAttributes)
     EXPECT_EQ(ErrorLines(), 2); // the size and the colour of x
     EXPECT_EQ(At("3").fontPointSize(), 12);
     EXPECT_FALSE(At("3").hasProperty(QTextFormat::ForegroundBrush));
+}
+
+TEST_F(TextAssemblyTest, ParagraphsWrappedInTheSourceReadAsWords)
+{
+    // A document laid out by hand: paragraphs wrapped over indented lines.
+    const QString path = AppPaths::UserDir() + QStringLiteral("/gewikkeld.xml");
+    ASSERT_TRUE(TestHome::WriteFile(path, "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+                                          "<krant>\n"
+                                          "  <rubriek>\n"
+                                          "    <titel><head>Binnenland</head></titel>\n"
+                                          "    <artikel>\n"
+                                          "      <titel>\n"
+                                          "        <head>Dijken\n"
+                                          "          houden stand</head>\n"
+                                          "      </titel>\n"
+                                          "      <p>Het water stond\n"
+                                          "         gisteren hoog,\tmaar\r\n"
+                                          "\t\tde dijken <b>hielden</b>\n"
+                                          "         het.</p>\n"
+                                          "      <p>\n"
+                                          "         Tweede alinea.\n"
+                                          "      </p>\n"
+                                          "    </artikel>\n"
+                                          "  </rubriek>\n"
+                                          "</krant>\n"));
+    ASSERT_TRUE(::Run().XmlDoc.load(path));
+    const DomNode head = ::Run().XmlDoc.asNode().selectSingleNode(QStringLiteral("//artikel/titel/head"));
+    ASSERT_FALSE(head.isNull());
+    assembly.BuildUnit(head);
+
+    const QString text = viewer.Text();
+    EXPECT_TRUE(text.contains("Dijken houden stand")) << text.toStdString();
+    EXPECT_TRUE(text.contains("Het water stond gisteren hoog, maar de dijken hielden het.")) << text.toStdString();
+    EXPECT_TRUE(text.contains("Tweede alinea.")) << text.toStdString();
+    EXPECT_FALSE(text.contains("  ")) << text.toStdString();
+    for (const QString& line : text.split("\r\n"))
+        EXPECT_FALSE(line.startsWith(' ') || line.endsWith(' ')) << '"' << line.toStdString() << '"';
+    EXPECT_EQ(At("hielden").fontWeight(), QFont::Bold);
+    EXPECT_NE(At(" het.").fontWeight(), QFont::Bold);
+}
+
+TEST_F(TextAssemblyTest, AValueThatCannotBeAppliedIsLoggedOncePerBuild)
+{
+    const QString css = "p {\r\ncolor: #333333;\r\n}\r\nb {\r\nfont-weight: bold;\r\n}\r\n";
+    QString xml;
+    for (int i = 0; i < 200; ++i)
+        xml += "<p>alinea <b>vet</b></p>";
+    Build(css, xml);
+    EXPECT_EQ(ErrorLines(), 1);
+    Build(css, xml);
+    EXPECT_EQ(ErrorLines(), 2); // once more for the next build
+}
+
+TEST_F(TextAssemblyTest, EveryBuildStartsFromTheSheetsBackground)
+{
+    const QString css = "body {\r\nbackground-color: teal;\r\n}\r\np {\r\ncolor: white;\r\n}\r\n";
+    Build(css, "<body><p bgcolor=\"#00FF00\">groen</p></body>");
+    EXPECT_EQ(viewer.BackColor(), 0x00FF00);
+    Build(css, "<body><p>volgend artikel</p></body>");
+    EXPECT_EQ(viewer.BackColor(), 0x808000); // teal
+
+    Opts().OverRuleCss = true;
+    Opts().BackGroundColorIndex = 12; // silver
+    Build(css, "<body><p>eigen kleuren</p></body>");
+    EXPECT_EQ(viewer.BackColor(), 0xC0C0C0);
+    Opts().OverRuleCss = false;
+
+    Build("", "<p bgcolor=\"#00FF00\">x</p>");
+    Build("", "<p>zonder opmaak</p>");
+    EXPECT_EQ(viewer.BackColor(), 0xFFFFFF);
 }
 
 TEST_F(TextAssemblyTest, TheCaretGoesToThePageOrTheLastReadPosition)

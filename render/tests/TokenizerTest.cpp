@@ -89,17 +89,20 @@ TEST(TokenizerTest, BlankTextIsCarriedIntoTheNextRun)
     EXPECT_EQ(Scan(R"(<p x="1)"), "begin(p)");
 }
 
-TEST(TokenizerTest, LineBreaksAndTabsAreRemovedFromTheCallersString)
+TEST(TokenizerTest, LineBreaksAndTabsInTextAreBlanksAndNextToTagsNothing)
 {
-    QString xml = "<p>word\r\nword\tand\nmore\rstays</p>\r\n\t<q>x</q>";
+    QString xml = "<p>word\r\nword\tand  \n   more\rstays\n</p>\r\n\t<q\n  a=\"1\">x</q>";
     Recorder r;
     XML2RTF(&r).ParsexML(xml);
-    EXPECT_EQ(xml, "<p>wordwordandmore\rstays</p><q>x</q>");
-    EXPECT_EQ(r.events.join(' '),
-              "begin(p) end(p) text(wordwordandmore\rstays) close(p) begin(q) end(q) text(x) close(q)");
-    QString crTab = "<p>a\r\t\nb</p>"; // a CR before a TAB is no line break
+    EXPECT_EQ(xml, "<p>word word and more\rstays</p><q a=\"1\">x</q>");
+    EXPECT_EQ(r.events.join(' '), "begin(p) end(p) text(word word and more\rstays) close(p) begin(q) "
+                                  "prop(a|1) end(q) text(x) close(q)");
+    QString crTab = "<p>a\r\t\nb</p>";
     XML2RTF().ParsexML(crTab);
-    EXPECT_EQ(crTab, "<p>a\rb</p>");
+    EXPECT_EQ(crTab, "<p>a b</p>");
+    QString plain = "<p>a  b</p> <q/>"; // blanks alone are left as they are
+    XML2RTF().ParsexML(plain);
+    EXPECT_EQ(plain, "<p>a  b</p> <q/>");
 }
 
 TEST(TokenizerTest, CDataSectionsAreText)

@@ -118,16 +118,16 @@ TEST_F(LanguageTest, MalformedLinesAreReportedAndSkipped)
                  "1.5|fraction\r\n"
                  " |no number\r\n"
                  "70|good\r\n");
+    const int logged = LoggedLines("LoadLang");
     LoadLang("Bad");
-    const QStringList expected = {"Bad line: 2no bar here", "Bad line: 312a|letters", "Bad line: 41.5|fraction",
-                                  "Bad line: 5 |no number"};
-    ASSERT_EQ(m_prompter.questions().size(), static_cast<size_t>(expected.size()));
-    for (int i = 0; i < expected.size(); ++i) {
-        const auto& q = m_prompter.questions()[static_cast<size_t>(i)];
-        EXPECT_EQ(q.text, expected[i]);
-        EXPECT_EQ(q.icon, PromptIcon::Critical);
-        EXPECT_EQ(q.buttons, PromptButtons::Ok);
-    }
+    // One message: the first bad line and how many more followed; the log names each.
+    ASSERT_EQ(m_prompter.questions().size(), 1u);
+    const auto& q = m_prompter.questions()[0];
+    EXPECT_TRUE(q.text.startsWith("Bad line: 2no bar here\r\n")) << q.text.toStdString();
+    EXPECT_TRUE(q.text.contains('3')) << q.text.toStdString();
+    EXPECT_EQ(q.icon, PromptIcon::Critical);
+    EXPECT_EQ(q.buttons, PromptButtons::Ok);
+    EXPECT_EQ(LoggedLines("LoadLang"), logged + 4);
     EXPECT_EQ(T(70), "good");
     EXPECT_EQ(m_applied, 1);
 }

@@ -10,7 +10,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <ostream>
 #include <tuple>
@@ -100,35 +102,29 @@ TEST_F(OptionsTest, FirstStartWithAnEmptyStoreGivesEveryDefault)
     Options& o = Opts();
     Scramble(o);
     LoadSettings();
+    Options defaults; // after loading: the library folder's name is in the language loaded
+    defaults.SetDefaults();
 
-    EXPECT_EQ(o.OpenDocument, AskForPosition);
-    EXPECT_TRUE(o.ShowWordCount);
-    EXPECT_FALSE(o.ShowLibraryAtStartUp);
-    EXPECT_EQ(o.Language, "Nederlands");
-    EXPECT_EQ(CurrentLanguage(), "Nederlands");
-    const QString library = GetSpecialFolder(5) + "/" + T(1532);
-    EXPECT_FALSE(T(1532).isEmpty());
-    EXPECT_EQ(o.LibraryLocationText, library);
-    EXPECT_EQ(o.LibraryLocation, library);
-    EXPECT_FALSE(o.CopyToLibrary);
-    EXPECT_EQ(o.AutoArchive, NoArchive);
-    EXPECT_EQ(o.SortField, SortTitle);
-    EXPECT_EQ(o.LibrarySortOrder, 0);
-    EXPECT_EQ(o.BookShelfs, "");
-    EXPECT_EQ(o.Keywords, "");
-    EXPECT_EQ(o.SearchResults, ListSearchResults);
-    EXPECT_EQ(o.PersonalInterests, "");
-    EXPECT_EQ(o.AnnotationColor, 0x0000FF); // red
-    EXPECT_EQ(o.BookmarkColor, 0xFF0000);   // blue
-    EXPECT_EQ(o.FoundColor, 0x008000);      // green
-    EXPECT_EQ(o.UserFont.toLower(), "arial");
-    EXPECT_EQ(o.FontSize, "14");
-    EXPECT_EQ(o.ForeGroundColorValue(), 0x00FFFF); // yellow text
-    EXPECT_EQ(o.BackGroundColorValue(), 0x000000); // on black
-    EXPECT_FALSE(o.OverRuleCss);
+    EXPECT_EQ(Values(o), Values(defaults));
+    EXPECT_EQ(CurrentLanguage(), o.Language);
+    EXPECT_EQ(o.LibraryLocation, GetSpecialFolder(5) + "/" + T(1532));
 
     EXPECT_FALSE(QFile::exists(m_file)) << "reading must not write";
     EXPECT_TRUE(m_prompter.questions().empty());
+}
+
+TEST_F(OptionsTest, TheDefaultLibraryIsInTheDocumentsFolderEvenBeforeThatExists)
+{
+    QTemporaryDir home;
+    const QByteArray realHome = qgetenv("HOME");
+    qputenv("HOME", home.path().toLocal8Bit());
+    LoadSettings();
+    const QString library = Opts().LibraryLocation;
+    qputenv("HOME", realHome);
+
+    ASSERT_FALSE(T(1532).isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(home.path() + "/Documents"));
+    EXPECT_EQ(library, home.path() + "/Documents/" + T(1532));
 }
 
 TEST_F(OptionsTest, EveryKeySurvivesARoundTripThroughTheFile)
@@ -189,9 +185,9 @@ TEST_F(OptionsTest, KeysAndFontNamesInAnotherLetterCase)
         return text.count(line);
     };
     EXPECT_EQ(lines("overrulecss"), 1);
-    EXPECT_TRUE(text.contains("\nOverRuleCSS=1"));
+    EXPECT_TRUE(text.contains("\noverrulecss=1")) << "the spelling found stays";
     EXPECT_EQ(lines("font"), 1);
-    EXPECT_TRUE(text.contains("\nFont=" + font));
+    EXPECT_TRUE(text.contains("\nFONT=" + font.toLower().toUtf8())) << "saved as it was found";
     EXPECT_EQ(lines("language"), 1);
     EXPECT_EQ(GetSetting("OVERRULECSS"), "1");
 }
@@ -237,43 +233,83 @@ TEST_F(OptionsTest, BookshelfAndKeywordListRules)
     EXPECT_EQ(LoggedLines("DeleteBookShelf"), logged + 1);
 }
 
-TEST_F(OptionsTest, AValueOfTheWrongFormStopsReadingAtItsKey)
+TEST_F(OptionsTest, AValueOfTheWrongFormIsLoggedAndTheOtherKeysAreStillRead)
 {
     Options& o = Opts();
     int logged = LoggedLines("LoadSettings");
 
-    // An index outside its list: what came before is read, the rest keeps its default.
-    writeStore("AutoArchive=2\nCopyToLibrary=1\nSortField=9\nKeywords=x\nPersonalInterests=abc\nOverRuleCss=1\n");
+    // An index outside its list and text where a number belongs, early on.
+    writeStore("ShowWordCount=yes\nAutoArchive=2\nCopyToLibrary=1\nSortField=9\nLibraryLocation=/x\n"
+               "Keywords=x\nFontSize=huge\nPersonalInterests=abc\nOverRuleCss=1\n");
     Scramble(o);
     LoadSettings();
+    EXPECT_TRUE(o.ShowWordCount);
+    EXPECT_EQ(o.SortField, SortTitle);
+    EXPECT_EQ(o.FontSize, "14");
     EXPECT_EQ(o.AutoArchive, PersonalArchive);
     EXPECT_TRUE(o.CopyToLibrary);
-    EXPECT_EQ(o.SortField, SortTitle);
-    EXPECT_EQ(o.Keywords, "");
-    EXPECT_EQ(o.PersonalInterests, "");
-    EXPECT_FALSE(o.OverRuleCss);
-    EXPECT_EQ(LoggedLines("LoadSettings"), ++logged);
-    EXPECT_TRUE(LastLogLine().contains(",Library settings,9,")) << LastLogLine().toStdString();
+    EXPECT_EQ(o.LibraryLocation, "/x");
+    EXPECT_EQ(o.Keywords, "x");
+    EXPECT_EQ(o.PersonalInterests, "abc");
+    EXPECT_TRUE(o.OverRuleCss);
+    EXPECT_EQ(LoggedLines("LoadSettings"), logged += 3);
+    const QString log = QString::fromUtf8(TestHome::ReadFile(AppPaths::ErrorLogPath()));
+    EXPECT_TRUE(log.contains(",General settings: ShowWordCount,13,")) << log.toStdString();
+    EXPECT_TRUE(log.contains(",Library settings: SortField,9,")) << log.toStdString();
+    EXPECT_TRUE(log.contains(",User Mark Up Preferences: FontSize,13,")) << log.toStdString();
 
-    // Text where a number belongs, early on: even the library folder keeps its default.
-    writeStore("ShowLibraryAtStartUp=1\nShowWordCount=yes\nLibraryLocation=/x\nFontSize=22\n");
-    LoadSettings();
-    EXPECT_TRUE(o.ShowLibraryAtStartUp);
-    EXPECT_TRUE(o.ShowWordCount);
-    EXPECT_EQ(o.LibraryLocation, Options::DefaultLibraryLocation());
-    EXPECT_EQ(o.FontSize, "14");
-    EXPECT_EQ(LoggedLines("LoadSettings"), ++logged);
-    EXPECT_TRUE(LastLogLine().contains(",General settings,13,")) << LastLogLine().toStdString();
+    // Saving writes back what could not be read until its option changes.
+    o.PersonalInterests = "fietsbrug";
+    SaveOptions();
+    EXPECT_EQ(GetSetting("ShowWordCount"), "yes");
+    EXPECT_EQ(GetSetting("SortField"), "9");
+    EXPECT_EQ(GetSetting("FontSize"), "huge");
+    EXPECT_EQ(GetSetting("PersonalInterests"), "fietsbrug");
+    o.SortField = SortLastRead;
+    SaveOptions();
+    EXPECT_EQ(GetSetting("SortField"), "3");
+    EXPECT_EQ(GetSetting("FontSize"), "huge");
 
     // Numbers are whole 16-bit values: a fraction is rounded, a larger value overflows.
     writeStore("StartAtLastReadPosition=1.6\nBookmarkColor=70000\nFoundColor=3\n");
     LoadSettings();
     EXPECT_EQ(o.OpenDocument, StartAtLastRead);
     EXPECT_EQ(o.BookmarkColorIndex, 2);
-    EXPECT_EQ(o.FoundColorIndex, 5);
+    EXPECT_EQ(o.FoundColorIndex, 3);
     EXPECT_EQ(LoggedLines("LoadSettings"), ++logged);
-    EXPECT_TRUE(LastLogLine().contains(",Mark Up settings,6,")) << LastLogLine().toStdString();
+    EXPECT_TRUE(LastLogLine().contains(",Mark Up settings: BookmarkColor,6,")) << LastLogLine().toStdString();
     EXPECT_TRUE(m_prompter.questions().empty());
+}
+
+TEST_F(OptionsTest, AGrayedCheckBoxCountsAsChecked)
+{
+    const int logged = LoggedLines("LoadSettings");
+    writeStore("ShowLibraryAtStartUp=2\nShowWordCount=0\nCopyToLibrary=2\n");
+    LoadSettings();
+    EXPECT_TRUE(Opts().ShowLibraryAtStartUp);
+    EXPECT_FALSE(Opts().ShowWordCount);
+    EXPECT_TRUE(Opts().CopyToLibrary);
+    EXPECT_EQ(LoggedLines("LoadSettings"), logged);
+    // Saved unchanged, it stays grayed; changed, it is 0 or 1.
+    Opts().CopyToLibrary = false;
+    SaveOptions();
+    EXPECT_EQ(GetSetting("ShowLibraryAtStartUp"), "2");
+    EXPECT_EQ(GetSetting("CopyToLibrary"), "0");
+}
+
+TEST_F(OptionsTest, AMissingLanguageFileFallsBackToTheDutchTextsWithAMessage)
+{
+    LoadLang("English");
+    writeStore("Language=Klingon\nFontSize=22\n");
+    LoadSettings();
+    EXPECT_EQ(CurrentLanguage(), "Nederlands");
+    EXPECT_EQ(Opts().Language, "Klingon") << "kept, so that putting the file back brings it back";
+    EXPECT_EQ(Opts().FontSize, "22");
+    ASSERT_EQ(m_prompter.questions().size(), 1u);
+    EXPECT_EQ(m_prompter.questions()[0].text, T(1852, "Klingon"));
+    EXPECT_EQ(m_prompter.questions()[0].icon, PromptIcon::Exclamation);
+    SaveOptions();
+    EXPECT_EQ(GetSetting("Language"), "Klingon");
 }
 
 TEST_F(OptionsTest, AStoreThatCannotBeWrittenIsReportedOnceAndKeepsTheValues)

@@ -370,18 +370,17 @@ void frmOptions::setTabOrder()
 
 void frmOptions::connectControls()
 {
-    const auto changed = [this] { controlChanged(); };
     for (QComboBox* combo : {cmbDefaultLanguage, cmbSortField, cmbAnnotationColor, cmbBookmarkColor, cmbFoundColor,
                              cmbForeGroundColor, cmbBackGroundColor})
-        connect(combo, &QComboBox::currentIndexChanged, this, changed);
+        connect(combo, &QComboBox::currentIndexChanged, this, [this, combo] { controlChanged(combo); });
     for (QComboBox* combo : {cmbUserFont, cmbFontSize})
-        connect(combo, &QComboBox::currentTextChanged, this, changed);
+        connect(combo, &QComboBox::currentTextChanged, this, [this, combo] { controlChanged(combo); });
     for (QCheckBox* check : {chkShowWordCount, chkCopyToLibrary, chkShowLibraryAtStartUp, chkOverruleCSS})
-        connect(check, &QCheckBox::toggled, this, changed);
+        connect(check, &QCheckBox::toggled, this, [this, check] { controlChanged(check); });
     for (QButtonGroup* group : {m_openDocument, m_autoArchive, m_sortOrder, m_searchResults})
-        connect(group, &QButtonGroup::idToggled, this, changed);
+        connect(group, &QButtonGroup::idToggled, this, [this, group] { controlChanged(group); });
     for (QLineEdit* edit : {txtLibraryLocation, txtPersonalInterests})
-        connect(edit, &QLineEdit::textChanged, this, changed);
+        connect(edit, &QLineEdit::textChanged, this, [this, edit] { controlChanged(edit); });
 
     connect(cmdLibraryBrowse, &QPushButton::clicked, this, [this] {
         GuardedVoid("cmdLibraryBrowse_Click", [&] {
@@ -468,7 +467,65 @@ void frmOptions::loadFromOptions()
     enableHelperButtons();
 }
 
-void frmOptions::storeToOptions()
+void frmOptions::storeControl(QObject* control)
+{
+    Options& o = Opts();
+    const auto take = [&](QObject* c, auto&& store) {
+        if (control == c)
+            store();
+    };
+    const auto checkedId = [](QButtonGroup* group, int& value) {
+        if (group->checkedId() >= 0)
+            value = group->checkedId();
+    };
+    // The colour lists show translated names, so a colour is its list index.
+    const auto index = [](QComboBox* combo, int& value) {
+        if (combo->currentIndex() >= 0)
+            value = combo->currentIndex();
+    };
+
+    SetStep(QStringLiteral("General settings"));
+    take(m_openDocument, [&] { checkedId(m_openDocument, o.OpenDocument); });
+    take(chkShowWordCount, [&] { o.ShowWordCount = chkShowWordCount->isChecked(); });
+    // No entry selected: the stored language name stays.
+    take(cmbDefaultLanguage, [&] {
+        if (cmbDefaultLanguage->currentIndex() >= 0)
+            o.Language = cmbDefaultLanguage->currentText();
+    });
+    take(txtLibraryLocation, [&] { o.LibraryLocationText = txtLibraryLocation->text(); });
+
+    SetStep(QStringLiteral("Library settings"));
+    take(chkCopyToLibrary, [&] { o.CopyToLibrary = chkCopyToLibrary->isChecked(); });
+    take(chkShowLibraryAtStartUp, [&] { o.ShowLibraryAtStartUp = chkShowLibraryAtStartUp->isChecked(); });
+    take(m_autoArchive, [&] { checkedId(m_autoArchive, o.AutoArchive); });
+    take(cmbSortField, [&] { index(cmbSortField, o.SortField); });
+    take(m_sortOrder, [&] { checkedId(m_sortOrder, o.LibrarySortOrder); });
+
+    SetStep(QStringLiteral("Mark Up settings"));
+    take(cmbAnnotationColor, [&] { index(cmbAnnotationColor, o.AnnotationColorIndex); });
+    take(cmbBookmarkColor, [&] { index(cmbBookmarkColor, o.BookmarkColorIndex); });
+    take(cmbFoundColor, [&] { index(cmbFoundColor, o.FoundColorIndex); });
+    take(cmbForeGroundColor, [&] { index(cmbForeGroundColor, o.ForeGroundColorIndex); });
+    take(cmbBackGroundColor, [&] { index(cmbBackGroundColor, o.BackGroundColorIndex); });
+    take(chkOverruleCSS, [&] { o.OverRuleCss = chkOverruleCSS->isChecked(); });
+    take(cmbUserFont, [&] {
+        const QString font = cmbUserFont->currentText().trimmed();
+        if (!font.isEmpty())
+            o.UserFont = font;
+    });
+    take(cmbFontSize, [&] {
+        QString size = cmbFontSize->currentText().trimmed();
+        int position = 0;
+        if (cmbFontSize->validator()->validate(size, position) == QValidator::Acceptable)
+            o.FontSize = size;
+    });
+
+    SetStep(QStringLiteral("Search settings"));
+    take(m_searchResults, [&] { checkedId(m_searchResults, o.SearchResults); });
+    take(txtPersonalInterests, [&] { o.PersonalInterests = txtPersonalInterests->text(); });
+}
+
+void frmOptions::storeChanges(QObject* control)
 {
     GuardedVoid("storeToOptions", [&] {
         Options& o = Opts();
@@ -477,61 +534,19 @@ void frmOptions::storeToOptions()
         };
         const bool overRuledBefore = o.OverRuleCss;
         const auto lookBefore = ownLook();
-
-        SetStep(QStringLiteral("General settings"));
-        if (m_openDocument->checkedId() >= 0)
-            o.OpenDocument = m_openDocument->checkedId();
-        o.ShowWordCount = chkShowWordCount->isChecked();
-        // No entry selected: the stored language name stays.
-        if (cmbDefaultLanguage->currentIndex() >= 0)
-            o.Language = cmbDefaultLanguage->currentText();
-        o.LibraryLocationText = txtLibraryLocation->text();
-
-        SetStep(QStringLiteral("Library settings"));
-        o.CopyToLibrary = chkCopyToLibrary->isChecked();
-        o.ShowLibraryAtStartUp = chkShowLibraryAtStartUp->isChecked();
-        if (m_autoArchive->checkedId() >= 0)
-            o.AutoArchive = m_autoArchive->checkedId();
-        if (cmbSortField->currentIndex() >= 0)
-            o.SortField = cmbSortField->currentIndex();
-        if (m_sortOrder->checkedId() >= 0)
-            o.LibrarySortOrder = m_sortOrder->checkedId();
-
-        SetStep(QStringLiteral("Mark Up settings"));
-        // The colour lists show translated names, so a colour is its list index.
-        for (auto [combo, index] :
-             {std::pair{cmbAnnotationColor, &o.AnnotationColorIndex},
-              std::pair{cmbBookmarkColor, &o.BookmarkColorIndex}, std::pair{cmbFoundColor, &o.FoundColorIndex},
-              std::pair{cmbForeGroundColor, &o.ForeGroundColorIndex},
-              std::pair{cmbBackGroundColor, &o.BackGroundColorIndex}}) {
-            if (combo->currentIndex() >= 0)
-                *index = combo->currentIndex();
-        }
-        o.OverRuleCss = chkOverruleCSS->isChecked();
-        const QString font = cmbUserFont->currentText().trimmed();
-        if (!font.isEmpty())
-            o.UserFont = font;
-        QString size = cmbFontSize->currentText().trimmed();
-        int position = 0;
-        if (cmbFontSize->validator()->validate(size, position) == QValidator::Acceptable)
-            o.FontSize = size;
-
-        SetStep(QStringLiteral("Search settings"));
-        if (m_searchResults->checkedId() >= 0)
-            o.SearchResults = m_searchResults->checkedId();
-        o.PersonalInterests = txtPersonalInterests->text();
-
+        storeControl(control);
         // The reader's font and colours change the text only while they over-rule the style sheet.
         if (o.OverRuleCss != overRuledBefore || (o.OverRuleCss && ownLook() != lookBefore))
             o.NotifyMarkupChanged();
     });
 }
 
-void frmOptions::controlChanged()
+void frmOptions::controlChanged(QObject* control)
 {
+    // Filling the lists or putting the language on is not the reader's doing.
     if (m_loading)
         return;
-    storeToOptions();
+    storeChanges(control);
     applyOverrule();
     showSample();
     enableHelperButtons();
@@ -565,8 +580,9 @@ void frmOptions::cmdButton_Click(int index)
 {
     GuardedVoid("cmdButton_Click", [&] {
         switch (index) {
+        // Every change is in the options already; copying all controls again would
+        // replace a stored value the window could not show.
         case 0: // OK
-            storeToOptions();
             SaveOptions();
             accept();
             break;
@@ -574,7 +590,6 @@ void frmOptions::cmdButton_Click(int index)
             reject();
             break;
         case 2: // Apply
-            storeToOptions();
             SaveOptions();
             break;
         default:
@@ -628,7 +643,9 @@ void frmOptions::showEvent(QShowEvent* event)
     if (!event->spontaneous()) {
         if (!m_activated) {
             m_activated = true;
+            m_loading = true;
             Form_Activate();
+            m_loading = false;
         }
         loadFromOptions();
         focusFirstControl();

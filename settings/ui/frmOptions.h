@@ -16,7 +16,8 @@ class QTabWidget;
 
 // The options window: four pages (General, Library, Mark-up, Search) and OK,
 // Cancel, Apply. It edits the live options (Opts()) as the reader changes a
-// control, so a change is in force at once; OK and Apply also write them to the
+// control, that control's option only, so a change is in force at once and
+// nothing the reader did not touch is replaced; OK and Apply also write them to the
 // store, Cancel only hides the window. Loaded once and kept, hidden, for the
 // whole run; shown modally by its owner.
 class frmOptions : public QDialog {
@@ -27,8 +28,6 @@ public:
 
     // Copies the live options into the controls (also done at every show).
     void loadFromOptions();
-    // Copies the controls into the live options (also done at every change).
-    void storeToOptions();
 
     // What the Select button next to the library folder opens; it sets the
     // library folder itself, the window then shows it. Unset: the button is disabled.
@@ -110,8 +109,11 @@ private:
     void focusFirstControl();
     // Ctrl+Tab and Ctrl+Shift+Tab: the next or previous page, wrapping around.
     void turnPage(int step);
-    // A control changed: the live options follow at once.
-    void controlChanged();
+    // A control changed: its live option follows at once.
+    void controlChanged(QObject* control);
+    // Copies one control into the live options.
+    void storeChanges(QObject* control);
+    void storeControl(QObject* control);
 
     QButtonGroup* m_openDocument = nullptr;
     QButtonGroup* m_autoArchive = nullptr;

@@ -213,4 +213,58 @@ TEST_F(frmOptionsTest, CancelKeepsTheChangesInForceAndWritesNothingOkAndApplyWri
     EXPECT_EQ(GetSetting("PersonalInterests"), "korfbal");
 }
 
+TEST_F(frmOptionsTest, OkWritesBackEveryStoredValueTheReaderDidNotChange)
+{
+    // As earlier runs left the file, with one value no run could have written.
+    const QList<QByteArray> stored = {"AnnotationColor=4",
+                                      "AutoArchive=1",
+                                      "BackGroundColor=14",
+                                      "BookmarkColor=6",
+                                      "CopyToLibrary=1",
+                                      "Font=DejaVu Sans",
+                                      "FontSize=18",
+                                      "ForeGroundColor=0",
+                                      "FoundColor=13",
+                                      "Language=English",
+                                      "LibraryLocation=/srv/boeken",
+                                      "OverRuleCss=1",
+                                      "PersonalInterests=fietsbrug",
+                                      "SearchResults=first",
+                                      "ShowWordCount=0",
+                                      "SortField=3",
+                                      "StartAtLastReadPosition=2"};
+    ASSERT_TRUE(TestHome::WriteFile(m_file, "[Settings]\n" + stored.join('\n') + '\n'));
+    // The window exists before the settings are read, as at start-up.
+    LoadSettings();
+    show();
+
+    EXPECT_EQ(m_window.cmbFontSize->currentText(), "18");
+    EXPECT_EQ(m_window.txtPersonalInterests->text(), "fietsbrug");
+    EXPECT_EQ(m_window.txtLibraryLocation->text(), "/srv/boeken");
+    EXPECT_EQ(m_window.cmbSortField->currentIndex(), SortLastRead);
+    EXPECT_EQ(m_window.cmbFoundColor->currentIndex(), 13);
+    EXPECT_TRUE(m_window.optOpenDocument[StartAtLastRead]->isChecked());
+    EXPECT_FALSE(m_window.chkShowWordCount->isChecked());
+    EXPECT_EQ(m_window.cmbDefaultLanguage->currentText(), "English");
+
+    QTest::mouseClick(m_window.cmdButton[0], Qt::LeftButton);
+    EXPECT_FALSE(m_window.isVisible());
+    const QList<QByteArray> after = TestHome::ReadFile(m_file).split('\n');
+    for (const QByteArray& line : stored)
+        EXPECT_TRUE(after.contains(line)) << line.toStdString() << " was not kept";
+
+    // A change of one control writes that one value.
+    show();
+    m_window.tabOptions->setCurrentIndex(2);
+    m_window.cmbFontSize->setCurrentIndex(m_window.cmbFontSize->findText("22"));
+    QTest::mouseClick(m_window.cmdButton[2], Qt::LeftButton);
+    const QList<QByteArray> applied = TestHome::ReadFile(m_file).split('\n');
+    EXPECT_TRUE(applied.contains("FontSize=22"));
+    for (const QByteArray& line : stored) {
+        if (!line.startsWith("FontSize=")) {
+            EXPECT_TRUE(applied.contains(line)) << line.toStdString() << " was not kept";
+        }
+    }
+}
+
 } // namespace
