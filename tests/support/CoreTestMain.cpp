@@ -1,25 +1,10 @@
-// Shared main() for every test program: a QApplication on the offscreen
-// platform, and a private user folder, settings folder and runtime folder so
-// that no test touches a real home.
-#include "app/core/AppPaths.h"
+// main() for tests of the core libraries: a QGuiApplication, since text
+// layout and fonts need the GUI module, but no widgets.
+#include "tests/support/TestRun.h"
 
-#include <QApplication>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
+#include <QGuiApplication>
 
 int main(int argc, char** argv)
 {
-    QTemporaryDir home;
-    if (!home.isValid())
-        return 2;
-    qputenv("QUILLBOOK_HOME", (home.path() + QStringLiteral("/user")).toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toLocal8Bit());
-    qputenv("XDG_DATA_HOME", (home.path() + QStringLiteral("/data")).toLocal8Bit());
-    qputenv("XDG_RUNTIME_DIR", home.path().toLocal8Bit());
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    AppPaths::Init();
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return RunTestsUnder<QGuiApplication>(argc, argv);
 }
