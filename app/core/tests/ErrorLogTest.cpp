@@ -1,6 +1,6 @@
+#include "app/core/ErrorLog.h"
 #include "app/core/AppPaths.h"
 #include "app/core/ErrorConvention.h"
-#include "app/core/ErrorLog.h"
 #include "app/core/PlayWave.h"
 #include "app/core/RunState.h"
 #include "tests/support/TestHome.h"
