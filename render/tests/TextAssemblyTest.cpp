@@ -11,6 +11,7 @@
 #include "settings/Options.h"
 #include "settings/modFilesFolders.h"
 #include "settings/modLanguage.h"
+#include "tests/support/FreshState.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestHome.h"
 
@@ -28,10 +29,7 @@ class TextAssemblyTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ResetRunState();
-        ResetTextState();
-        Opts().SetDefaults();
-        QFile::remove(AppPaths::ErrorLogPath());
+        ResetProgramState();
         LoadLang(QStringLiteral("English"));
         LoadEntityMapping();
         LoadXdf(AppPaths::DefaultDir() + QStringLiteral("/news.xdf"));
@@ -39,7 +37,7 @@ protected:
         AddNodeIds();
         ASSERT_TRUE(LoadCSSFromText(ReadWholeFile(AppPaths::SamplesDir() + QStringLiteral("/dagblad.css"))));
     }
-    void TearDown() override { ResetTextState(); }
+    void TearDown() override { ResetProgramState(); }
 
     // Formatting of the character at a view position (a line break counts two).
     QTextCharFormat At(int position)
