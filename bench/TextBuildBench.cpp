@@ -10,11 +10,11 @@
 //   build       TextAssembly::BuildUnit into a TextViewer with no view
 //   setHtml     QTextDocument::setHtml of the built text's HTML (same text, same formats)
 //
-// and first paint, a view on screen (offscreen platform), text changed to the
-// unit and the first screen painted:
+// and first paint, the text changed to the unit and the first screen (1000 x 800
+// pixels) laid out and painted the way a text view draws its document:
 //
 //   paint ours  LoadText's way: view hidden, build, view shown, paint
-//   paint html  a QTextEdit given the same HTML with setHtml, then painted
+//   paint html  a document given the same HTML with setHtml, then painted
 //
 //   qb_text_build_bench [--smoke] [--paragraphs=N]
 //       Prints the median milliseconds of each, and the ratios the goals are
@@ -27,16 +27,16 @@
 #include "render/TextAssembly.h"
 #include "render/TextViewer.h"
 #include "render/modCss2RTF.h"
-#include "render/ui/TextViewerWidget.h"
+#include "settings/modFilesFolders.h"
 
-#include <QApplication>
+#include <QAbstractTextDocumentLayout>
+#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
-#include <QTextEdit>
 
 #include <algorithm>
 #include <chrono>
@@ -47,67 +47,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// The sample newspaper's own style sheet, in the dialect.
-const char* const kSheet = R"(default {
-font-family: Verdana;
-font-size: 16;
-}
-artikel {
-font-family: Verdana;
-font-size: 17;
-color: black;
-background-color: white;
-}
-head {
-font-size: 26;
-font-weight: bold;
-color: maroon;
-closetag-suffix: "crlf";
-}
-onderkop {
-font-size: 19;
-font-style: italic;
-color: black;
-closetag-suffix: "crlf";
-}
-auteur {
-font-size: 16;
-font-style: italic;
-opentag-prefix: "crlf";
-closetag-suffix: "crlf";
-}
-intro {
-font-size: 18;
-font-weight: bold;
-opentag-prefix: "crlf";
-closetag-suffix: "crlf";
-}
-p {
-font-family: Verdana;
-font-size: 17;
-font-style: normal;
-font-weight: normal;
-text-align: left;
-color: black;
-opentag-prefix: "crlf";
-closetag-suffix: "crlf";
-}
-b {
-font-weight: bold;
-}
-i {
-font-style: italic;
-}
-pagenum {
-font-size: 15;
-font-weight: bold;
-color: teal;
-opentag-prefix: "crlf";
-opentag-suffix: "Pagina ";
-closetag-suffix: "crlf";
-}
-)";
 
 // One article of the sample's shape with the given number of paragraphs, each
 // about 200 characters with two bold and two italic runs and a reference.
@@ -193,6 +132,17 @@ std::vector<Run> RunsOf(const QTextDocument& doc)
 
 class NoHandlers : public XML2RTFEvents {};
 
+// Lays out and paints the part of doc that fills the canvas, as a text view
+// paints its first screen.
+void PaintFirstScreen(QTextDocument& doc, QImage& canvas)
+{
+    QPainter painter(&canvas);
+    painter.fillRect(canvas.rect(), Qt::white);
+    QAbstractTextDocumentLayout::PaintContext context;
+    context.clip = QRectF(canvas.rect());
+    doc.documentLayout()->draw(&painter, context);
+}
+
 // Medians over the rounds; the ratios are the medians of each round's ratio.
 struct Figures {
     double tokenizer, insertion, build, setHtml, paintOurs, paintHtml;
@@ -216,17 +166,14 @@ Figures Measure(const QString& markup, int rounds, double minSeconds, qsizetype*
     *textSize = viewer.Text().size();
     *runCount = runs.size();
 
-    // The views for first paint are on screen before and after; only their text changes.
+    // The documents for first paint keep their width; only their text changes.
     QImage canvas(1000, 800, QImage::Format_RGB32);
     TextViewer shown;
     TextAssembly shownAssembly(shown);
-    TextViewerWidget view(&shown);
-    view.resize(1000, 800);
-    view.show();
-    QTextEdit edit;
-    edit.setReadOnly(true);
-    edit.resize(1000, 800);
-    edit.show();
+    shown.document()->setTextWidth(canvas.width());
+    QTextDocument htmlShown;
+    htmlShown.setUndoRedoEnabled(false);
+    htmlShown.setTextWidth(canvas.width());
 
     const std::vector<std::vector<double>> perRound =
         TimeRounds({
@@ -257,13 +204,11 @@ Figures Measure(const QString& markup, int rounds, double minSeconds, qsizetype*
                            shownAssembly.BuildUnit(head); // hides the view
                            shown.setSelStart(0);
                            shown.setVisible(true);
-                           QPainter painter(&canvas);
-                           view.viewport()->render(&painter);
+                           PaintFirstScreen(*shown.document(), canvas);
                        },
                        [&] {
-                           edit.setHtml(html);
-                           QPainter painter(&canvas);
-                           edit.viewport()->render(&painter);
+                           htmlShown.setHtml(html);
+                           PaintFirstScreen(htmlShown, canvas);
                        },
                    },
                    rounds, minSeconds);
@@ -294,7 +239,7 @@ int main(int argc, char** argv)
         qputenv("XDG_RUNTIME_DIR", home.path().toLocal8Bit());
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    QGuiApplication app(argc, argv);
     AppPaths::Init();
     LoadEntityMapping();
 
@@ -307,7 +252,9 @@ int main(int argc, char** argv)
         else if (arg.startsWith("--paragraphs="))
             paragraphs = std::max(1, arg.mid(13).toInt());
     }
-    LoadCSSFromText(QString::fromUtf8(kSheet));
+    // The sample newspaper's own style sheet.
+    if (!LoadCSSFromText(ReadWholeFile(AppPaths::SamplesDir() + QStringLiteral("/dagblad.css"))))
+        qFatal("the sample style sheet does not load");
     const int rounds = smoke ? 1 : 21;
     const double minSeconds = smoke ? 0.01 : 0.05;
 

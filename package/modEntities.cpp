@@ -3,6 +3,7 @@
 #include "app/core/AppPaths.h"
 #include "app/core/ErrorConvention.h"
 #include "app/core/Prompter.h"
+#include "app/core/TrimBlanks.h"
 #include "settings/modFilesFolders.h"
 #include "settings/modLanguage.h"
 
@@ -23,21 +24,10 @@ std::array<EntityRow, 256> g_rows;
 // Reference text -> the first row (from kFirstNamedRow on) that holds it.
 QHash<QString, int> g_rowByReference;
 
-// The file's trimming removes blanks only; a no-break space is a character.
-QString TrimBlanks(const QString& text)
-{
-    qsizetype start = 0, end = text.size();
-    while (start < end && text[start] == u' ')
-        ++start;
-    while (end > start && text[end - 1] == u' ')
-        --end;
-    return text.mid(start, end - start);
-}
-
 // The code of a line: a whole number with optional blanks around it.
 int RowCode(const QString& field)
 {
-    const QString digits = TrimBlanks(field);
+    const QString digits = TrimBlanks(field).toString();
     bool ok = false;
     const int code = digits.toInt(&ok, 10);
     if (!ok)
@@ -147,7 +137,7 @@ void LoadEntityMapping()
                 continue;
             }
             SetStep(QStringLiteral("Read line %1 of the entity table").arg(lineNumber));
-            const QString line = TrimBlanks(raw);
+            const QString line = TrimBlanks(raw).toString();
             if (line.startsWith(QLatin1String("34"))) {
                 g_rows[kQuoteCode] = {QStringLiteral("&quot;"), QStringLiteral("\"")};
                 continue;

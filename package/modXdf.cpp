@@ -3,24 +3,13 @@
 #include "app/core/ErrorConvention.h"
 #include "app/core/Prompter.h"
 #include "app/core/RunState.h"
+#include "app/core/TrimBlanks.h"
 #include "settings/modFilesFolders.h"
 #include "settings/modLanguage.h"
 
 #include <QStringList>
 
 namespace {
-
-// Blanks and tabs off both ends; other characters are part of the value.
-QString TrimBlanks(const QString& text)
-{
-    qsizetype start = 0, end = text.size();
-    auto blank = [](QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); };
-    while (start < end && blank(text[start]))
-        ++start;
-    while (end > start && blank(text[end - 1]))
-        --end;
-    return text.mid(start, end - start);
-}
 
 // The run-state value a key names, or nullptr for a key this program does not know.
 // Sets level to 1..6 for the navigation levels, 0 otherwise.
@@ -77,10 +66,11 @@ void LoadXdf(const QString& path)
                 continue;
             }
             SetStep(QStringLiteral("Store the descriptor value of line ") + line);
-            const QString key = TrimBlanks(line.left(equals));
+            const QString key = TrimBlanks(line.left(equals), Blanks::SpacesAndTabs).toString();
             // Only the text up to a second "=" is the value.
             const qsizetype next = line.indexOf(QLatin1Char('='), equals + 1);
-            QString value = TrimBlanks(line.mid(equals + 1, next < 0 ? -1 : next - equals - 1));
+            QString value =
+                TrimBlanks(line.mid(equals + 1, next < 0 ? -1 : next - equals - 1), Blanks::SpacesAndTabs).toString();
             if (value.startsWith(QLatin1Char('"')))
                 value.remove(QLatin1Char('"'));
             int level = 0;

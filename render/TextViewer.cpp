@@ -6,7 +6,6 @@
 #include <QTextBlockFormat>
 #include <QTextDocument>
 #include <algorithm>
-#include <ranges>
 
 namespace {
 
@@ -539,9 +538,16 @@ int TextViewer::viewLength() const
 int TextViewer::viewToDoc(int view) const
 {
     ensureBreaks();
-    const auto indexes = std::views::iota(size_t{0}, m_breaks.size());
-    const size_t before = *std::ranges::partition_point(
-        indexes, [&](size_t i) { return m_breaks[i] + int(i) + 2 <= view; });
+    // The number of breaks wholly before view, by binary search.
+    size_t before = 0;
+    size_t after = m_breaks.size();
+    while (before < after) {
+        const size_t mid = before + (after - before) / 2;
+        if (m_breaks[mid] + int(mid) + 2 <= view)
+            before = mid + 1;
+        else
+            after = mid;
+    }
     if (before < m_breaks.size() && view == m_breaks[before] + int(before) + 1)
         return m_breaks[before]; // between CR and LF: the break itself
     return view - int(before);
@@ -550,7 +556,7 @@ int TextViewer::viewToDoc(int view) const
 int TextViewer::docToView(int doc) const
 {
     ensureBreaks();
-    return doc + int(std::ranges::lower_bound(m_breaks, doc) - m_breaks.begin());
+    return doc + int(std::lower_bound(m_breaks.begin(), m_breaks.end(), doc) - m_breaks.begin());
 }
 
 void TextViewer::ensureBreaks() const
@@ -588,7 +594,7 @@ void TextViewer::invalidateMaps()
 // given, which spares asking the document for it.
 void TextViewer::appendToMaps(int oldDocEnd, const QString& inserted)
 {
-    const bool hasBreaks = std::ranges::any_of(inserted, [](QChar c) {
+    const bool hasBreaks = std::any_of(inserted.cbegin(), inserted.cend(), [](QChar c) {
         const char16_t u = c.unicode();
         return u == u'\r' || u == u'\n' || u == QChar::ParagraphSeparator || u == 0xFDD0 || u == 0xFDD1;
     });

@@ -1,6 +1,7 @@
 #include "render/XML2RTF.h"
 
 #include "app/core/ErrorConvention.h"
+#include "app/core/TrimBlanks.h"
 
 namespace {
 
@@ -68,16 +69,6 @@ private:
     bool m_copied = false;
     QString m_copy;
 };
-
-// Trimming removes blanks only, never other white space.
-QStringView TrimBlanks(QStringView s)
-{
-    while (!s.isEmpty() && s.front() == u' ')
-        s = s.sliced(1);
-    while (!s.isEmpty() && s.back() == u' ')
-        s.chop(1);
-    return s;
-}
 
 // The content of a CDATA section written the way the DOM writes other text,
 // so that it reads the same once its references are decoded.

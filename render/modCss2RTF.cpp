@@ -2,6 +2,7 @@
 
 #include "app/core/ErrorConvention.h"
 #include "app/core/RunState.h"
+#include "app/core/TrimBlanks.h"
 
 #include <QStringList>
 #include <limits>
@@ -57,17 +58,6 @@ QString WithoutBreaksAndTabs(QStringView s)
     return out;
 }
 
-// Trimming removes blanks only.
-QString TrimBlanks(const QString& s)
-{
-    qsizetype start = 0, end = s.size();
-    while (start < end && s[start] == u' ')
-        ++start;
-    while (end > start && s[end - 1] == u' ')
-        --end;
-    return s.mid(start, end - start);
-}
-
 QString WithoutQuotes(QString s)
 {
     return s.remove(u'"');
@@ -105,12 +95,13 @@ void ReadDeclaration(CssState& css, StyleRecord& r, const QString& declaration)
     const qsizetype colon = declaration.indexOf(u':');
     if (colon < 0)
         return; // not a declaration: skipped, the rest of the sheet still counts
-    const int field = FieldOf(TrimBlanks(declaration.left(colon)));
+    const int field = FieldOf(TrimBlanks(declaration.left(colon)).toString());
     if (field < 0)
         return;
     const qsizetype next = declaration.indexOf(u':', colon + 1);
-    QString value = next < 0 ? TrimBlanks(declaration.mid(colon + 1))
-                             : TrimBlanks(declaration.mid(colon + 1, next - colon - 1)) + declaration.mid(next);
+    QString value = next < 0
+                        ? TrimBlanks(declaration.mid(colon + 1)).toString()
+                        : TrimBlanks(declaration.mid(colon + 1, next - colon - 1)).toString() + declaration.mid(next);
     if (field >= Style::OpentagPrefix)
         value = WithoutQuotes(value);
     if (field == Style::OpentagSuffix && r[Style::Name] == QLatin1String("pagenum"))
@@ -137,7 +128,7 @@ void ReadSheet(CssState& css, const QString& text)
         // The selector runs up to the "{", also when it is written directly
         // against it ("p{").
         SetStep(QStringLiteral("Read the selector of style rule %1").arg(css.count));
-        const QString selector = TrimBlanks(WithoutBreaksAndTabs(QStringView(text).sliced(pos, open - pos)));
+        const QString selector = TrimBlanks(WithoutBreaksAndTabs(QStringView(text).sliced(pos, open - pos))).toString();
         if (selector.compare(QLatin1String("default"), Qt::CaseInsensitive) == 0)
             css.count = 0;
         if (css.count >= kLastRecord)
@@ -163,7 +154,7 @@ void ReadSheet(CssState& css, const QString& text)
         SetStep(QStringLiteral("Read the declarations of style rule %1").arg(css.count));
         const QString block = WithoutBreaksAndTabs(QStringView(text).sliced(pos, close - pos));
         for (const QString& piece : block.split(u';')) {
-            const QString declaration = TrimBlanks(piece);
+            const QString declaration = TrimBlanks(piece).toString();
             if (!declaration.isEmpty())
                 ReadDeclaration(css, r, declaration);
         }

@@ -3,7 +3,7 @@
 set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive
 packages=(
-  build-essential cmake ninja-build ccache pkg-config clang libclang-rt-14-dev
+  build-essential cmake ninja-build ccache pkg-config clang clang-format libclang-rt-14-dev
   qt6-base-dev qt6-multimedia-dev gstreamer1.0-plugins-good
   libpugixml-dev libzip-dev libsodium-dev googletest libgtest-dev libbenchmark-dev
   xvfb xauth xdotool imagemagick fonts-dejavu-core dbus-x11 at-spi2-core python3-pyatspi python3-gi

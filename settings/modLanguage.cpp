@@ -5,6 +5,7 @@
 #include "app/core/ErrorLog.h"
 #include "app/core/Prompter.h"
 #include "app/core/RunState.h"
+#include "app/core/TrimBlanks.h"
 #include "settings/modFilesFolders.h"
 
 #include <QDir>
@@ -21,18 +22,6 @@ constexpr int kLastText = 2000;
 std::array<QString, kLastText + 1> g_texts;
 QString g_currentLanguage;
 std::function<void()> g_languageApplied;
-
-// Removes blanks and tabs only: a translator may end a text with a no-break space on purpose.
-QString TrimBlanks(const QString& text)
-{
-    qsizetype start = 0, end = text.size();
-    auto blank = [](QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); };
-    while (start < end && blank(text[start]))
-        ++start;
-    while (end > start && blank(text[end - 1]))
-        --end;
-    return text.mid(start, end - start);
-}
 
 // An optional sign and at least one digit, nothing else; the value as written.
 std::optional<qint64> ParseWholeNumber(const QString& text)
@@ -71,7 +60,8 @@ void LoadLang(const QString& name)
             if (line.isEmpty() || line.startsWith(QLatin1Char(';')))
                 continue;
             const qsizetype bar = line.indexOf(QLatin1Char('|'));
-            const std::optional<qint64> number = bar < 0 ? std::nullopt : ParseWholeNumber(TrimBlanks(line.left(bar)));
+            const std::optional<qint64> number =
+                bar < 0 ? std::nullopt : ParseWholeNumber(TrimBlanks(line.left(bar), Blanks::SpacesAndTabs).toString());
             if (!number) {
                 if (!bad.count())
                     firstBad = QString::number(lineNumber) + line;
@@ -83,7 +73,7 @@ void LoadLang(const QString& name)
                 RaiseError(ErrNo::Overflow, QStringLiteral("Overflow"));
             if (*number < 0 || *number > kLastText)
                 RaiseError(ErrNo::SubscriptOutOfRange, QStringLiteral("Subscript out of range"));
-            g_texts[static_cast<size_t>(*number)] = TrimBlanks(line.mid(bar + 1));
+            g_texts[static_cast<size_t>(*number)] = TrimBlanks(line.mid(bar + 1), Blanks::SpacesAndTabs).toString();
         }
         if (exists)
             g_currentLanguage = name;

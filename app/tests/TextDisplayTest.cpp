@@ -7,6 +7,7 @@
 #include "render/TextViewer.h"
 #include "settings/Options.h"
 #include "settings/modLanguage.h"
+#include "tests/support/FreshState.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestHome.h"
 
@@ -25,10 +26,7 @@ class TextDisplayTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ResetRunState();
-        ResetTextState();
-        Opts().SetDefaults();
-        QFile::remove(AppPaths::ErrorLogPath());
+        ResetProgramState();
         QDir().mkpath(AppPaths::TempDir());
         LoadLang(QStringLiteral("English"));
         LoadEntityMapping();
@@ -42,9 +40,7 @@ protected:
     void TearDown() override
     {
         window.reset();
-        Opts().SetDefaults();
-        ResetTextState();
-        ResetRunState();
+        ResetProgramState();
     }
 
     // Selects section k, article j (both from 0) as the navigation lists would.

@@ -1,7 +1,7 @@
 #include "library/modSort.h"
 
 #include "app/core/AppPaths.h"
-#include "app/core/RunState.h"
+#include "tests/support/FreshState.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestHome.h"
 
@@ -31,11 +31,7 @@ QStringList Column(const VariantTable& t, int column)
 
 class SortTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ResetRunState();
-        QFile::remove(AppPaths::ErrorLogPath());
-    }
+    void SetUp() override { ResetProgramState(); }
     ScriptedPrompter prompter;
 };
 
@@ -45,11 +41,11 @@ TEST_F(SortTest, ValidationCodesFollowTheFirstFailingPair)
     EXPECT_EQ(ValidateSortSpec(0, 2, {"2", "TRUE", 0, false}), 0); // a whole number's text, a flag's text
     EXPECT_EQ(ValidateSortSpec(0, 2, {2.5, true}), 1);
     EXPECT_EQ(ValidateSortSpec(0, 2, {"x", true}), 1);
-    EXPECT_EQ(ValidateSortSpec(0, 2, {"02", true}), 1);   // converts to 2, but is not its text
-    EXPECT_EQ(ValidateSortSpec(0, 2, {40000, true}), 1);  // not a 16-bit number
-    EXPECT_EQ(ValidateSortSpec(1, 2, {0, true}), 2);      // below a lower bound of 1
+    EXPECT_EQ(ValidateSortSpec(0, 2, {"02", true}), 1);  // converts to 2, but is not its text
+    EXPECT_EQ(ValidateSortSpec(0, 2, {40000, true}), 1); // not a 16-bit number
+    EXPECT_EQ(ValidateSortSpec(1, 2, {0, true}), 2);     // below a lower bound of 1
     EXPECT_EQ(ValidateSortSpec(0, 2, {1, "yes"}), 3);
-    EXPECT_EQ(ValidateSortSpec(0, 2, {1}), 3);            // the order is missing
+    EXPECT_EQ(ValidateSortSpec(0, 2, {1}), 3); // the order is missing
     EXPECT_EQ(ValidateSortSpec(0, 2, {0, true, 9, "x"}), 2);
 }
 

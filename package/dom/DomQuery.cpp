@@ -144,24 +144,16 @@ QString DomAnywherePattern(const QString& pattern)
 
 namespace {
 
-// Elements of one name (every element for "*") in document order, the free
-// holder passed over; stops after the first when firstOnly.
-std::vector<DomNode> ElementsNamed(const std::shared_ptr<DomDocumentData>& data, const QString& nameText,
-                                   bool firstOnly)
+// Visits every element in document order, the free holder and all under it
+// passed over, until visit returns false.
+template <class Visit> void ForEachElement(const DomTree& tree, Visit&& visit)
 {
-    const DomTree& tree = *data->tree;
-    const bool all = nameText == QLatin1String("*");
-    const std::string name = nameText.toStdString();
-    std::vector<DomNode> found;
     const pugi::xml_node top = tree.doc;
     pugi::xml_node cur = top.first_child();
     while (cur) {
         const bool element = cur.type() == pugi::node_element && !tree.isHolder(cur);
-        if (element && (all || name == cur.name())) {
-            found.push_back(DomAccess::make(data, data->tree, cur));
-            if (firstOnly)
-                break;
-        }
+        if (element && !visit(cur))
+            return;
         if (element && cur.first_child()) {
             cur = cur.first_child();
             continue;
@@ -169,9 +161,26 @@ std::vector<DomNode> ElementsNamed(const std::shared_ptr<DomDocumentData>& data,
         while (cur != top && !cur.next_sibling())
             cur = cur.parent();
         if (cur == top)
-            break;
+            return;
         cur = cur.next_sibling();
     }
+}
+
+// Elements of one name (every element for "*") in document order; stops
+// after the first when firstOnly.
+std::vector<DomNode> ElementsNamed(const std::shared_ptr<DomDocumentData>& data, const QString& nameText,
+                                   bool firstOnly)
+{
+    const bool all = nameText == QLatin1String("*");
+    const std::string name = nameText.toStdString();
+    std::vector<DomNode> found;
+    ForEachElement(*data->tree, [&](pugi::xml_node element) {
+        if (all || name == element.name()) {
+            found.push_back(DomAccess::make(data, data->tree, element));
+            return !firstOnly;
+        }
+        return true;
+    });
     return found;
 }
 
@@ -190,9 +199,9 @@ DomNode DomDocument::firstElementByTagName(const QString& nameOrPattern) const
 {
     if (nameOrPattern.isEmpty())
         return {};
-    const std::vector<DomNode> found =
-        DomIsPattern(nameOrPattern) ? DomRunQuery(asNode(), DomAnywherePattern(nameOrPattern), {}, true)
-                                    : ElementsNamed(m_data, nameOrPattern, true);
+    const std::vector<DomNode> found = DomIsPattern(nameOrPattern)
+                                           ? DomRunQuery(asNode(), DomAnywherePattern(nameOrPattern), {}, true)
+                                           : ElementsNamed(m_data, nameOrPattern, true);
     return found.empty() ? DomNode() : found.front();
 }
 
@@ -218,29 +227,15 @@ std::vector<std::pair<DomNode, int>> DomDocument::findByPaths(const std::vector<
         return true;
     };
 
-    const DomTree& tree = *m_data->tree;
     std::vector<std::pair<DomNode, int>> found;
-    const pugi::xml_node top = tree.doc;
-    pugi::xml_node cur = top.first_child();
-    while (cur) {
-        const bool element = cur.type() == pugi::node_element && !tree.isHolder(cur);
-        if (element) {
-            for (size_t i = 0; i < upwards.size(); ++i) {
-                if (ends(cur, upwards[i])) {
-                    found.emplace_back(DomAccess::make(m_data, m_data->tree, cur), static_cast<int>(i));
-                    break;
-                }
+    ForEachElement(*m_data->tree, [&](pugi::xml_node element) {
+        for (size_t i = 0; i < upwards.size(); ++i) {
+            if (ends(element, upwards[i])) {
+                found.emplace_back(DomAccess::make(m_data, m_data->tree, element), static_cast<int>(i));
+                break;
             }
         }
-        if (element && cur.first_child()) {
-            cur = cur.first_child();
-            continue;
-        }
-        while (cur != top && !cur.next_sibling())
-            cur = cur.parent();
-        if (cur == top)
-            break;
-        cur = cur.next_sibling();
-    }
+        return true;
+    });
     return found;
 }

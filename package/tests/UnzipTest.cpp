@@ -3,6 +3,7 @@
 #include "app/core/RunState.h"
 #include "package/tests/ZipFixture.h"
 #include "settings/modLanguage.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestHome.h"
 
@@ -13,10 +14,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <ostream>
 #include <sys/mount.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 inline void PrintTo(const QString& s, std::ostream* os)
@@ -68,8 +67,7 @@ protected:
     }
     QStringList files() const
     {
-        return QDir(m_out).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                                     QDir::Name);
+        return QDir(m_out).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     }
     QByteArray read(const char* name) const { return TestHome::ReadFile(m_out + QLatin1Char('/') + name); }
     // Everything below the temporary folder outside the target folder.
@@ -109,9 +107,9 @@ protected:
 TEST_F(UnzipTest, EveryMemberLandsInTheFolderItselfWithItsBytes)
 {
     const QByteArray image = RandomBytes(300'000, 1);
-    const UnzipResult r = unzip({File("krant.xml", "<krant/>"), File("css/", {}), File("css/krant.css", "p {}"),
-                                 File("meta/deep/er/news.xdf", "NAV_LEVEL1=rubriek"), File("img/a.jpg", image),
-                                 File("leeg.txt", {})});
+    const UnzipResult r =
+        unzip({File("krant.xml", "<krant/>"), File("css/", {}), File("css/krant.css", "p {}"),
+               File("meta/deep/er/news.xdf", "NAV_LEVEL1=rubriek"), File("img/a.jpg", image), File("leeg.txt", {})});
     EXPECT_TRUE(r.ok()) << r.detail.toStdString();
     EXPECT_EQ(r.written, QStringList({"krant.xml", "krant.css", "news.xdf", "a.jpg", "leeg.txt"}));
     EXPECT_EQ(files(), QStringList({"a.jpg", "krant.css", "krant.xml", "leeg.txt", "news.xdf"}));
@@ -183,7 +181,8 @@ TEST_F(UnzipTest, AReplacedFileThatIsALinkIsNeverFollowed)
 TEST_F(UnzipTest, APasswordIsAskedOnceForAllProtectedMembersAndAWrongOneAgain)
 {
     const QByteArray article = RandomBytes(50'000, 2);
-    const std::vector<ZipFixture::Member> members = {File("open.css", "p {}"), Protected("krant.xml", article, "geheim"),
+    const std::vector<ZipFixture::Member> members = {File("open.css", "p {}"),
+                                                     Protected("krant.xml", article, "geheim"),
                                                      Protected("foto.jpg", "jpeg", "geheim", ZIP_EM_AES_256)};
     m_prompter.answerInput(QStringLiteral("geheim"));
     UnzipResult r = unzip(members);
@@ -319,7 +318,9 @@ TEST_F(UnzipTest, UnsafeMembersRefuseTheWholePackageBeforeAnythingIsWritten)
     }
     // A control character in a name: libzip reads a name without the UTF-8 mark as code
     // page 437 (byte 1 is a smiley) and refuses a marked one as inconsistent.
-    ASSERT_TRUE(ZipFixture::Write(m_zip, {File("krant.xml", "<k/>"), File("a/caf\xc3\xa9" "CTRLMARK.xml", "x")}));
+    ASSERT_TRUE(ZipFixture::Write(m_zip, {File("krant.xml", "<k/>"), File("a/caf\xc3\xa9"
+                                                                          "CTRLMARK.xml",
+                                                                          "x")}));
     ASSERT_TRUE(ZipFixture::Patch(m_zip, "CTRLMARK", QByteArray("\x01TRLMARK")));
     m_prompter.clear();
     expectReported(Unzip(m_zip, m_out), UnzipCode::ArchiveDamaged);
@@ -348,8 +349,7 @@ TEST_F(UnzipTest, DecompressionBombsAreStoppedAndWhatWasWrittenIsRemoved)
 
     UnzipLimits small;
     small.maxTotalBytes = 1000;
-    expectReported(unzip({File("a", RandomBytes(600, 4)), File("b", RandomBytes(600, 5))}, small),
-                   UnzipCode::TooLarge);
+    expectReported(unzip({File("a", RandomBytes(600, 4)), File("b", RandomBytes(600, 5))}, small), UnzipCode::TooLarge);
     EXPECT_TRUE(files().isEmpty());
 
     // A member that produces more than it declares (libzip does not check) is stopped while it is written.
@@ -383,30 +383,6 @@ TEST_F(UnzipTest, DamagedArchivesAndMembersAreReportedAndNotKept)
     EXPECT_TRUE(r.reason.contains(QStringLiteral("krant.xml")));
     EXPECT_EQ(files(), QStringList({"krant.css"}));
 }
-
-// Lowers the file-size limit, which makes a write fail halfway even for root.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        m_handler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        m_active = setrlimit(RLIMIT_FSIZE, &limit) == 0;
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_handler);
-    }
-    bool active() const { return m_active; }
-
-private:
-    rlimit m_old{};
-    void (*m_handler)(int) = nullptr;
-    bool m_active = false;
-};
 
 TEST_F(UnzipTest, AFailingWriteIsReportedAsAFullDiskAndTheFolderEmptied)
 {
@@ -477,8 +453,8 @@ TEST_F(UnzipTest, ARealFullFileSystemIsReportedAndTheFolderEmptied)
     EXPECT_TRUE(QDir(small).isEmpty());
 
     // The space is taken while unpacking: the write itself fails.
-    ASSERT_TRUE(ZipFixture::Write(m_zip, {File("a/x.css", "1"), File("b/x.css", "2"),
-                                          File("foto.jpg", RandomBytes(150 * 1024, 10))}));
+    ASSERT_TRUE(ZipFixture::Write(
+        m_zip, {File("a/x.css", "1"), File("b/x.css", "2"), File("foto.jpg", RandomBytes(150 * 1024, 10))}));
     SpaceTaker taker(small + QStringLiteral("/filler"));
     SetPrompter(&taker);
     const UnzipResult r = Unzip(m_zip, small);

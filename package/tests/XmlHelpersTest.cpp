@@ -2,6 +2,7 @@
 
 #include "app/core/AppPaths.h"
 #include "app/core/RunState.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/TestHome.h"
 
 #include <QDir>
@@ -11,9 +12,7 @@
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
 
-#include <csignal>
 #include <ostream>
-#include <sys/resource.h>
 
 // Readable failure messages (the same definition in each test file).
 inline void PrintTo(const QString& s, std::ostream* os)
@@ -213,30 +212,6 @@ TEST_F(XmlHelpersTest, SaveFormattedXMLKeepsEveryCharacter)
     // loader keeps the indentation beside a CDATA section.)
     EXPECT_EQ(GetXMLTagValue(back.asNode(), QStringLiteral("raw")).trimmed(), QString::fromUtf8("\u20ac!"));
 }
-
-// Lowers the file-size limit, which makes a write fail halfway even for root.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        m_handler = std::signal(SIGXFSZ, SIG_IGN); // a failing write instead of a signal
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        m_active = setrlimit(RLIMIT_FSIZE, &limit) == 0;
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_handler);
-    }
-    bool active() const { return m_active; }
-
-private:
-    rlimit m_old{};
-    void (*m_handler)(int) = nullptr;
-    bool m_active = false;
-};
 
 TEST_F(XmlHelpersTest, AFailedSaveLeavesTheOldFileWholeAndIsLoggedOnce)
 {

@@ -1,11 +1,11 @@
 #include "render/StyleApplier.h"
 
 #include "app/core/AppPaths.h"
-#include "app/core/RunState.h"
 #include "render/TextState.h"
 #include "render/TextViewer.h"
 #include "render/modCss2RTF.h"
 #include "settings/Options.h"
+#include "tests/support/FreshState.h"
 #include "tests/support/TestHome.h"
 
 #include <QFile>
@@ -19,18 +19,11 @@ class StyleApplierTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ResetRunState();
-        ResetTextState();
-        Opts().SetDefaults();
-        QFile::remove(AppPaths::ErrorLogPath());
+        ResetProgramState();
         ASSERT_TRUE(LoadCSSFromText("default {\r\nfont-family: Tahoma;\r\nfont-size: 16;\r\n}\r\n"
                                     "artikel {\r\ncolor: teal;\r\nbackground-color: silver;\r\n}\r\n"));
     }
-    void TearDown() override
-    {
-        Opts().SetDefaults();
-        ResetTextState();
-    }
+    void TearDown() override { ResetProgramState(); }
 
     // The formatting of a character inserted after applying the properties.
     QTextCharFormat Applied(std::initializer_list<std::pair<const char*, QString>> properties,

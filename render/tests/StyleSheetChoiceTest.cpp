@@ -4,6 +4,7 @@
 #include "app/core/RunState.h"
 #include "render/modCss2RTF.h"
 #include "settings/SettingsStore.h"
+#include "tests/support/FreshState.h"
 #include "tests/support/TestHome.h"
 
 #include <QDir>
@@ -27,13 +28,7 @@ protected:
         ASSERT_TRUE(data.isValid());
         qputenv("QB_DATA_DIR", data.path().toLocal8Bit());
         AppPaths::Init();
-        QDir(AppPaths::DufDir()).removeRecursively();
-        QFile::remove(AppPaths::ErrorLogPath());
-        {
-            SettingsStore store;
-            store.Clear();
-        }
-        ResetRunState();
+        ResetProgramState(StoredSettings::Clear);
         RunState& rs = ::Run();
         rs.DocumentId = QStringLiteral("krant-1");
         rs.DocInfo[0] = rs.DocumentId;
@@ -184,7 +179,8 @@ TEST_F(StyleSheetChoiceTest, NamesFromTheDocumentNeverLeadOutOfTheFolder)
     ASSERT_TRUE(SaveDefaultStyleSheet(StyleScope::DocumentType));
     EXPECT_EQ(DocumentStyleChoice(), QStringLiteral(".._.._uit.css"));
     EXPECT_EQ(TypeStyleChoice(), QStringLiteral("krant_dag.css"));
-    EXPECT_EQ(QDir(AppPaths::DufDir()).entryList(QDir::Files | QDir::Hidden).size(), 3); // both copies and the usage file
+    EXPECT_EQ(QDir(AppPaths::DufDir()).entryList(QDir::Files | QDir::Hidden).size(),
+              3); // both copies and the usage file
 
     // A stored name with folders in it is read from the DUF folder only.
     personalCopy(QStringLiteral("elders.css"), Sheet("elders"));

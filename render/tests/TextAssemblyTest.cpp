@@ -12,6 +12,7 @@
 #include "settings/Options.h"
 #include "settings/modFilesFolders.h"
 #include "settings/modLanguage.h"
+#include "tests/support/FreshState.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestHome.h"
 
@@ -29,10 +30,7 @@ class TextAssemblyTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ResetRunState();
-        ResetTextState();
-        Opts().SetDefaults();
-        QFile::remove(AppPaths::ErrorLogPath());
+        ResetProgramState();
         LoadLang(QStringLiteral("English"));
         LoadEntityMapping();
         LoadXdf(AppPaths::DefaultDir() + QStringLiteral("/news.xdf"));
@@ -40,7 +38,7 @@ protected:
         AddNodeIds();
         ASSERT_TRUE(LoadCSSFromText(ReadWholeFile(AppPaths::SamplesDir() + QStringLiteral("/dagblad.css"))));
     }
-    void TearDown() override { ResetTextState(); }
+    void TearDown() override { ResetProgramState(); }
 
     // Formatting of the character at a view position (a line break counts two).
     QTextCharFormat At(int position)

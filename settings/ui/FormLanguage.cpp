@@ -295,3 +295,15 @@ void FormLanguage(const QString& windowName, QWidget* window)
             Apply(window, *it);
     });
 }
+
+QStringList FormLanguageControls(const QString& windowName)
+{
+    QStringList names;
+    const auto& windows = Windows();
+    if (const auto it = windows.constFind(windowName); it != windows.constEnd()) {
+        for (const ControlText& c : it->controls())
+            if (!names.contains(c.name))
+                names << c.name;
+    }
+    return names;
+}

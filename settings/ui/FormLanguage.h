@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -12,3 +13,7 @@ class QWidget;
 // shortcut), and every tooltip its accessible description. Controls the window
 // does not have are skipped; an unknown window name changes nothing.
 void FormLanguage(const QString& windowName, QWidget* window);
+
+// The object names of the controls FormLanguage gives texts on the named
+// window (a tab widget once); empty for an unknown window.
+QStringList FormLanguageControls(const QString& windowName);

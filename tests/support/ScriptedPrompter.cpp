@@ -1,7 +1,7 @@
 #include "tests/support/ScriptedPrompter.h"
 
-PromptAnswer ScriptedPrompter::MsgBox(const QString& text, PromptButtons buttons, PromptIcon icon,
-                                      const QString& title, std::optional<PromptAnswer> defaultAnswer)
+PromptAnswer ScriptedPrompter::MsgBox(const QString& text, PromptButtons buttons, PromptIcon icon, const QString& title,
+                                      std::optional<PromptAnswer> defaultAnswer)
 {
     m_questions.push_back({Question::Kind::Message, text, title, buttons, icon, defaultAnswer, false});
     if (!m_answers.empty()) {

@@ -8,6 +8,7 @@
 #include "settings/Options.h"
 #include "settings/SettingsStore.h"
 #include "settings/modLanguage.h"
+#include "tests/support/FreshState.h"
 #include "tests/support/ScriptedPrompter.h"
 
 #include <QAbstractButton>
@@ -30,13 +31,7 @@ class frmMainStylesTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ResetRunState();
-        Opts().SetDefaults();
-        {
-            SettingsStore store;
-            store.Clear();
-        }
-        QDir(AppPaths::DufDir()).removeRecursively();
+        ResetProgramState(StoredSettings::Clear);
         LoadLang(QStringLiteral("English"));
         window = std::make_unique<frmMain>();
         window->Form_Load();

@@ -4,6 +4,7 @@
 #include "app/core/RunState.h"
 #include "settings/SettingsStore.h"
 #include "settings/modLanguage.h"
+#include "tests/support/FreshState.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestHome.h"
 
@@ -28,12 +29,7 @@ protected:
     void SetUp() override
     {
         LoadLang(QStringLiteral("English"));
-        QDir(AppPaths::DufDir()).removeRecursively();
-        {
-            SettingsStore store;
-            store.Clear();
-        }
-        ResetRunState();
+        ResetProgramState(StoredSettings::Clear);
         RunState& rs = ::Run();
         rs.DocumentId = QStringLiteral("krant-1");
         rs.DocInfo[2] = QStringLiteral("krant");

@@ -1,13 +1,14 @@
-// Shared main() for every test program: a QApplication on the offscreen
-// platform, and a private user folder, settings folder and runtime folder so
-// that no test touches a real home.
+#pragma once
+
 #include "app/core/AppPaths.h"
 
-#include <QApplication>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-int main(int argc, char** argv)
+// The body of every test program's main(): a private user folder, settings
+// folder and runtime folder so that no test touches a real home, the
+// offscreen platform unless the caller chose one, then the tests under App.
+template <class App> int RunTestsUnder(int argc, char** argv)
 {
     QTemporaryDir home;
     if (!home.isValid())
@@ -18,7 +19,7 @@ int main(int argc, char** argv)
     qputenv("XDG_RUNTIME_DIR", home.path().toLocal8Bit());
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    App app(argc, argv);
     AppPaths::Init();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

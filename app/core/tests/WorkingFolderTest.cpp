@@ -1,6 +1,6 @@
+#include "app/core/WorkingFolder.h"
 #include "app/core/AppPaths.h"
 #include "app/core/BackgroundLoad.h"
-#include "app/core/WorkingFolder.h"
 #include "tests/support/TestHome.h"
 
 #include <QDir>

@@ -1,8 +1,9 @@
+#include "app/core/ErrorLog.h"
 #include "app/core/AppPaths.h"
 #include "app/core/ErrorConvention.h"
-#include "app/core/ErrorLog.h"
 #include "app/core/PlayWave.h"
 #include "app/core/RunState.h"
+#include "tests/support/FreshState.h"
 #include "tests/support/TestHome.h"
 
 #include <QElapsedTimer>
@@ -15,11 +16,7 @@ namespace {
 
 class ErrorLogTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ResetRunState();
-        QFile::remove(AppPaths::ErrorLogPath());
-    }
+    void SetUp() override { ResetProgramState(); }
     void TearDown() override { ResetRunState(); }
 
     static QStringList logLines()

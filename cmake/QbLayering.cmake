@@ -1,0 +1,73 @@
+# Core targets never reach Qt Widgets, however indirectly. Every core library,
+# tool and core test registers here; qb_check_core_layering() walks what each
+# one links, directly or through other targets, once all targets exist.
+
+# qb_core_library(name sources...): a static core library, registered.
+function(qb_core_library name)
+  add_library(${name} STATIC ${ARGN})
+  qb_core_target(${name})
+endfunction()
+
+# qb_core_target(targets...): registers targets made some other way (tools, tests).
+function(qb_core_target)
+  set_property(GLOBAL APPEND PROPERTY QB_CORE_TARGETS ${ARGN})
+endfunction()
+
+# The target a link item names: generator expressions such as $<LINK_ONLY:x>
+# or $<$<CONFIG:Debug>:x> reduced to x; empty for directory markers.
+function(_qb_link_item_name item out)
+  if(item MATCHES "^::@")
+    set(${out} "" PARENT_SCOPE)
+    return()
+  endif()
+  while(TRUE)
+    if(item MATCHES "^\\$<\\$<[^>]*>:(.*)>$") # $<$<CONFIG:Debug>:x>
+      set(item "${CMAKE_MATCH_1}")
+    elseif(item MATCHES "^\\$<[A-Z_]+:(.*)>$") # $<LINK_ONLY:x>
+      set(item "${CMAKE_MATCH_1}")
+    else()
+      break()
+    endif()
+  endwhile()
+  set(${out} "${item}" PARENT_SCOPE)
+endfunction()
+
+function(qb_check_core_layering)
+  get_property(cores GLOBAL PROPERTY QB_CORE_TARGETS)
+  foreach(core IN LISTS cores)
+    if(NOT TARGET ${core})
+      message(FATAL_ERROR "${core} is registered as a core target but does not exist")
+    endif()
+    set(queue ${core})
+    set(seen ${core})
+    string(MAKE_C_IDENTIFIER "${core}" core_id)
+    set(_via_${core_id} "${core}")
+    while(queue)
+      list(POP_FRONT queue current)
+      string(MAKE_C_IDENTIFIER "${current}" current_id)
+      set(libs "")
+      foreach(property LINK_LIBRARIES INTERFACE_LINK_LIBRARIES)
+        get_target_property(linked ${current} ${property})
+        if(linked)
+          list(APPEND libs ${linked})
+        endif()
+      endforeach()
+      foreach(item IN LISTS libs)
+        _qb_link_item_name("${item}" lib)
+        if(lib STREQUAL "" OR lib IN_LIST seen)
+          continue()
+        endif()
+        list(APPEND seen ${lib})
+        set(path "${_via_${current_id}} -> ${lib}")
+        if(lib MATCHES "Widgets")
+          message(FATAL_ERROR "Core target ${core} reaches ${lib} (${path}); core code stays free of widgets")
+        endif()
+        if(TARGET ${lib})
+          string(MAKE_C_IDENTIFIER "${lib}" lib_id)
+          set(_via_${lib_id} "${path}")
+          list(APPEND queue ${lib})
+        endif()
+      endforeach()
+    endwhile()
+  endforeach()
+endfunction()

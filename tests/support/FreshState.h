@@ -1,0 +1,9 @@
+#pragma once
+
+// The program keeps its state in globals; a fixture starts each test from the
+// state of a program just started with this.
+enum class StoredSettings { Keep, Clear };
+
+// Run state, text state and options at their defaults, and no error log. With
+// StoredSettings::Clear also no stored settings and no per-document choices.
+void ResetProgramState(StoredSettings stored = StoredSettings::Keep);
