@@ -19,8 +19,8 @@
 #include "render/TextAssembly.h"
 #include "render/TextViewer.h"
 
-#include <QGuiApplication>
 #include <QFile>
+#include <QGuiApplication>
 #include <QTemporaryDir>
 #include <pugixml.hpp>
 
@@ -89,10 +89,12 @@ int main(int argc, char** argv)
     QFile file(path);
     file.open(QIODevice::ReadOnly);
     const QByteArray bytes = file.readAll();
-    const double parseMs = BestMs(rounds, [] {}, [&] {
-        pugi::xml_document doc;
-        doc.load_buffer(bytes.constData(), size_t(bytes.size()));
-    });
+    const double parseMs = BestMs(
+        rounds, [] {},
+        [&] {
+            pugi::xml_document doc;
+            doc.load_buffer(bytes.constData(), size_t(bytes.size()));
+        });
 
     NavList lists(3);
     TextViewer viewer;
@@ -110,21 +112,25 @@ int main(int argc, char** argv)
     const int section = std::max(0, sections / 2);
 
     // The bare query LoadLevelTitles runs for that section.
-    const QString query = QStringLiteral("//head[@id > %1 and @id < %2]").arg((section + 1) * 100).arg((section + 1) * 100 + 99);
+    const QString query =
+        QStringLiteral("//head[@id > %1 and @id < %2]").arg((section + 1) * 100).arg((section + 1) * 100 + 99);
     int found = 0;
-    const double queryMs = BestMs(rounds, [] {}, [&] { found = rs.XmlDoc.selectNodes(query).length(); });
+    const double queryMs = BestMs(
+        rounds, [] {}, [&] { found = rs.XmlDoc.selectNodes(query).length(); });
 
-    const double levelMs = BestMs(rounds, [&] { lists.setListIndex(1, section); }, [&] {
-        navigator.LoadLevelTitles(2);
-    });
+    const double levelMs = BestMs(
+        rounds, [&] { lists.setListIndex(1, section); }, [&] { navigator.LoadLevelTitles(2); });
 
     // The last article of a section, then next: a new section's list is filled.
-    const double nextMs = BestMs(rounds, [&] {
-        lists.setListIndex(1, section);
-        navigator.LoadLevelTitles(2);
-        rs.CurrentLevel = 2;
-        lists.setListIndex(2, lists.model(2)->rowCount() - 1);
-    }, [&] { navigator.GoArticle(2); });
+    const double nextMs = BestMs(
+        rounds,
+        [&] {
+            lists.setListIndex(1, section);
+            navigator.LoadLevelTitles(2);
+            rs.CurrentLevel = 2;
+            lists.setListIndex(2, lists.model(2)->rowCount() - 1);
+        },
+        [&] { navigator.GoArticle(2); });
 
     std::printf("Navigation in a %d MB newspaper (%d sections, %d headings in the measured section), best of %d\n",
                 megabytes, sections, found, rounds);
@@ -134,6 +140,7 @@ int main(int argc, char** argv)
                 levelMs / parseMs, levelMs / queryMs);
     std::printf("  %-44s %9.2f ms  %.2fx the parse\n", "next article across a section (GoArticle)", nextMs,
                 nextMs / parseMs);
-    std::printf("Goals: a level change or article move within 50 ms of work; the level query at most 0.5x the parse.\n");
+    std::printf(
+        "Goals: a level change or article move within 50 ms of work; the level query at most 0.5x the parse.\n");
     return 0;
 }

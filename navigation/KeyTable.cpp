@@ -10,40 +10,63 @@ int16_t KeyCodeOf(int qtKey, Qt::KeyboardModifiers modifiers)
         if (qtKey >= Qt::Key_1 && qtKey <= Qt::Key_9)
             return static_cast<int16_t>(KeyCode::Keypad1 + (qtKey - Qt::Key_1));
         switch (qtKey) {
-        case Qt::Key_Asterisk: return KeyCode::KeypadMultiply;
-        case Qt::Key_Plus: return KeyCode::KeypadAdd;
-        case Qt::Key_Minus: return KeyCode::KeypadSubtract;
-        case Qt::Key_Enter: return KeyCode::Enter;
-        default: break;
+        case Qt::Key_Asterisk:
+            return KeyCode::KeypadMultiply;
+        case Qt::Key_Plus:
+            return KeyCode::KeypadAdd;
+        case Qt::Key_Minus:
+            return KeyCode::KeypadSubtract;
+        case Qt::Key_Enter:
+            return KeyCode::Enter;
+        default:
+            break;
         }
     }
     switch (qtKey) {
-    case Qt::Key_Backspace: return KeyCode::Backspace;
+    case Qt::Key_Backspace:
+        return KeyCode::Backspace;
     case Qt::Key_Return:
-    case Qt::Key_Enter: return KeyCode::Enter;
-    case Qt::Key_Escape: return KeyCode::Escape;
-    case Qt::Key_PageUp: return KeyCode::PageUp;
-    case Qt::Key_PageDown: return KeyCode::PageDown;
-    case Qt::Key_End: return KeyCode::End;
-    case Qt::Key_Home: return KeyCode::Home;
-    case Qt::Key_Left: return KeyCode::Left;
-    case Qt::Key_Up: return KeyCode::Up;
-    case Qt::Key_Right: return KeyCode::Right;
-    case Qt::Key_Down: return KeyCode::Down;
-    case Qt::Key_0: return keypad ? int16_t(0) : KeyCode::Digit0;
-    case Qt::Key_Question: return KeyCode::Question;
+    case Qt::Key_Enter:
+        return KeyCode::Enter;
+    case Qt::Key_Escape:
+        return KeyCode::Escape;
+    case Qt::Key_PageUp:
+        return KeyCode::PageUp;
+    case Qt::Key_PageDown:
+        return KeyCode::PageDown;
+    case Qt::Key_End:
+        return KeyCode::End;
+    case Qt::Key_Home:
+        return KeyCode::Home;
+    case Qt::Key_Left:
+        return KeyCode::Left;
+    case Qt::Key_Up:
+        return KeyCode::Up;
+    case Qt::Key_Right:
+        return KeyCode::Right;
+    case Qt::Key_Down:
+        return KeyCode::Down;
+    case Qt::Key_0:
+        return keypad ? int16_t(0) : KeyCode::Digit0;
+    case Qt::Key_Question:
+        return KeyCode::Question;
     // With Shift, Qt reports the shifted character of the US "=" and "-" keys.
     // On other layouts "+" and "-" sit elsewhere and may need no Shift at all.
-    case Qt::Key_Equal: return keypad ? int16_t(0) : KeyCode::EqualPlus;
+    case Qt::Key_Equal:
+        return keypad ? int16_t(0) : KeyCode::EqualPlus;
     case Qt::Key_Plus:
         if (keypad)
             return 0;
         return modifiers.testFlag(Qt::ShiftModifier) ? KeyCode::EqualPlus : KeyCode::PlusSign;
-    case Qt::Key_Underscore: return keypad ? int16_t(0) : KeyCode::MinusUnderscore;
-    case Qt::Key_Minus: return keypad ? int16_t(0) : KeyCode::MinusSign;
+    case Qt::Key_Underscore:
+        return keypad ? int16_t(0) : KeyCode::MinusUnderscore;
+    case Qt::Key_Minus:
+        return keypad ? int16_t(0) : KeyCode::MinusSign;
     case Qt::Key_Backslash:
-    case Qt::Key_Bar: return KeyCode::BackslashBar;
-    default: return 0;
+    case Qt::Key_Bar:
+        return KeyCode::BackslashBar;
+    default:
+        return 0;
     }
 }
 
@@ -125,13 +148,20 @@ bool Fits(Mods mods, int16_t shift)
     const bool alt = shift & ShiftState::Alt;
     const bool ctrl = shift & ShiftState::Ctrl;
     switch (mods) {
-    case Mods::Any: return true;
-    case Mods::Alt: return alt;
-    case Mods::NotAlt: return !alt;
-    case Mods::Ctrl: return ctrl;
-    case Mods::NotCtrl: return !ctrl;
-    case Mods::Shift: return shift & ShiftState::Shift;
-    case Mods::NoCtrlOrAlt: return !ctrl && !alt;
+    case Mods::Any:
+        return true;
+    case Mods::Alt:
+        return alt;
+    case Mods::NotAlt:
+        return !alt;
+    case Mods::Ctrl:
+        return ctrl;
+    case Mods::NotCtrl:
+        return !ctrl;
+    case Mods::Shift:
+        return shift & ShiftState::Shift;
+    case Mods::NoCtrlOrAlt:
+        return !ctrl && !alt;
     }
     return false;
 }
@@ -139,9 +169,12 @@ bool Fits(Mods mods, int16_t shift)
 bool Fits(Where where, KeyFocus focus)
 {
     switch (where) {
-    case Where::Anywhere: return true;
-    case Where::List: return focus == KeyFocus::List;
-    case Where::Text: return focus == KeyFocus::Text;
+    case Where::Anywhere:
+        return true;
+    case Where::List:
+        return focus == KeyFocus::List;
+    case Where::Text:
+        return focus == KeyFocus::Text;
     }
     return false;
 }

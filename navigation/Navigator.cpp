@@ -62,8 +62,7 @@ bool IsPhraseStart(const QString& text, int position)
 
 Navigator::Navigator(NavList& lists, TextViewer& viewer, TextAssembly& assembly, NavigationHost& host)
     : m_lists(lists), m_viewer(viewer), m_assembly(assembly), m_host(host)
-{
-}
+{}
 
 QString Navigator::SelectedEntry(int list) const
 {
@@ -472,12 +471,24 @@ bool Navigator::Perform(ReadingAction action)
     const RunState& rs = Run();
     using A = ReadingAction;
     switch (action) {
-    case A::LevelUp: LevelUp(); return true;
-    case A::LevelDown: LevelDown(); return true;
-    case A::PreviousArticle: GoArticle(0); return true;
-    case A::FirstArticle: GoArticle(1); return true;
-    case A::NextArticle: GoArticle(2); return true;
-    case A::TableOfContents: GoMainIndex(); return true;
+    case A::LevelUp:
+        LevelUp();
+        return true;
+    case A::LevelDown:
+        LevelDown();
+        return true;
+    case A::PreviousArticle:
+        GoArticle(0);
+        return true;
+    case A::FirstArticle:
+        GoArticle(1);
+        return true;
+    case A::NextArticle:
+        GoArticle(2);
+        return true;
+    case A::TableOfContents:
+        GoMainIndex();
+        return true;
     case A::Abstract:
         if (rs.CurrentLevel == rs.NavLevelCount)
             LoadAbstract(rs.CurrentLevel);
@@ -490,12 +501,25 @@ bool Navigator::Perform(ReadingAction action)
             ShowInfo(rs.CurrentLevel, true);
         }
         return true;
-    case A::PreviousPhrase: GoPhrase(0); return true;
-    case A::PhraseStart: GoPhrase(1); return true;
-    case A::NextPhrase: GoPhrase(2); return true;
-    case A::PreviousParagraph: GoParaGraph(0); return true;
-    case A::ParagraphStart: GoParaGraph(1); return true;
-    case A::NextParagraph: GoParaGraph(2); return true;
-    default: return false;
+    case A::PreviousPhrase:
+        GoPhrase(0);
+        return true;
+    case A::PhraseStart:
+        GoPhrase(1);
+        return true;
+    case A::NextPhrase:
+        GoPhrase(2);
+        return true;
+    case A::PreviousParagraph:
+        GoParaGraph(0);
+        return true;
+    case A::ParagraphStart:
+        GoParaGraph(1);
+        return true;
+    case A::NextParagraph:
+        GoParaGraph(2);
+        return true;
+    default:
+        return false;
     }
 }

@@ -44,8 +44,8 @@ QString WordCount(const QString& id, int listLevel)
         if (path.isEmpty() || !numeric)
             return QString();
         SetStep(QStringLiteral("Select the heading"));
-        const DomNode heading =
-            rs.XmlDoc.selectSingleNode(QStringLiteral("//") + path + QStringLiteral("[@id = ") + id + QStringLiteral("]"));
+        const DomNode heading = rs.XmlDoc.selectSingleNode(QStringLiteral("//") + path + QStringLiteral("[@id = ") +
+                                                           id + QStringLiteral("]"));
         if (heading.isNull())
             return QString();
         return WordCount(heading, listLevel);

@@ -52,9 +52,9 @@ void ResetDocumentState()
     rs.XmlFileName.clear();
     rs.StyleSheets.clear();
     rs.StyleSheetCount = 0;
-    for (QString* tag : {&rs.XdfDocIdTag, &rs.XdfDocTitleTag, &rs.XdfDocTypeTag, &rs.XdfDocSubTitleTag,
-                         &rs.XdfDocEditionTag, &rs.XdfDocAuthorTag, &rs.XdfDocPublisherTag,
-                         &rs.XdfDocPublicationDateTag, &rs.XdfDefaultCss})
+    for (QString* tag :
+         {&rs.XdfDocIdTag, &rs.XdfDocTitleTag, &rs.XdfDocTypeTag, &rs.XdfDocSubTitleTag, &rs.XdfDocEditionTag,
+          &rs.XdfDocAuthorTag, &rs.XdfDocPublisherTag, &rs.XdfDocPublicationDateTag, &rs.XdfDefaultCss})
         tag->clear();
     rs.XdfNavLevel = {};
     rs.NavLevelCount = 0;

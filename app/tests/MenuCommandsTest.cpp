@@ -24,10 +24,7 @@ namespace {
 // asked through a derived class). A menu connects to its own items, so an item
 // acts only when it has more receivers than a bare item in a menu.
 struct SignalPeek : QObject {
-    static int Receivers(const QAction* action)
-    {
-        return (action->*(&SignalPeek::receivers))(SIGNAL(triggered(bool)));
-    }
+    static int Receivers(const QAction* action) { return (action->*(&SignalPeek::receivers))(SIGNAL(triggered(bool))); }
     static int Bare()
     {
         QMenu menu;

@@ -15,6 +15,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QKeyEvent>
@@ -24,7 +25,6 @@
 #include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
-#include <QDialog>
 #include <gtest/gtest.h>
 
 namespace {

@@ -111,8 +111,8 @@ TEST_F(OpenDocumentTest, TheSampleNewspaperOpensAndClosesAgain)
     ASSERT_GE(heads.length(), 12);
     EXPECT_EQ(heads.item(0).getAttribute(QStringLiteral("id")), QStringLiteral("0100"));
     EXPECT_EQ(heads.item(1).getAttribute(QStringLiteral("id")), QStringLiteral("0200"));
-    EXPECT_EQ(rs.XmlDoc.selectSingleNode(QStringLiteral("//rubriek[2]/artikel[3]/titel/head")).getAttribute(
-                  QStringLiteral("id")),
+    EXPECT_EQ(rs.XmlDoc.selectSingleNode(QStringLiteral("//rubriek[2]/artikel[3]/titel/head"))
+                  .getAttribute(QStringLiteral("id")),
               QStringLiteral("0203"));
 
     for (QMenu* m : {window->mnuEdit, window->mnuNavigate, window->mnuView, window->mnuFileExport,
@@ -195,13 +195,14 @@ TEST_F(OpenDocumentTest, FailuresReportExactlyWhatTheReaderNeeds)
     // No title: logged, not open, nothing asked.
     EXPECT_TRUE(open(write(QStringLiteral("titelloos.xml"), "<krant><p>tekst</p></krant>")).has_value());
     EXPECT_TRUE(prompter.questions().empty());
-    EXPECT_TRUE(errorLog().contains(QStringLiteral(" - LoadXMLBook,Nothing found,32333,Doc_Title is missing,"))) << errorLog().toStdString();
+    EXPECT_TRUE(errorLog().contains(QStringLiteral(" - LoadXMLBook,Nothing found,32333,Doc_Title is missing,")))
+        << errorLog().toStdString();
     EXPECT_FALSE(::Run().DocumentOpen);
     EXPECT_FALSE(window->mnuFileClose->isEnabled());
 
     // An encoding that cannot be read is refused, never shown garbled.
     EXPECT_TRUE(open(write(QStringLiteral("koi.xml"), "<?xml version=\"1.0\" encoding=\"koi8-r\"?>"
-                                                       "<krant><krantnaam>\xc1\xc2</krantnaam></krant>"))
+                                                      "<krant><krantnaam>\xc1\xc2</krantnaam></krant>"))
                     .has_value());
     ASSERT_EQ(prompter.questions().size(), 1u);
     EXPECT_TRUE(prompter.questions()[0].text.contains(QStringLiteral("koi8-r"), Qt::CaseInsensitive));
@@ -210,8 +211,8 @@ TEST_F(OpenDocumentTest, FailuresReportExactlyWhatTheReaderNeeds)
 
 TEST_F(OpenDocumentTest, TitleAndIdentifierFallBackAndTheLastXmlFileWins)
 {
-    const QString magazine = write(QStringLiteral("Blad 12.xml"),
-                                   "<blad><TijdschriftTitel>Vogels &amp; Natuur</TijdschriftTitel></blad>");
+    const QString magazine =
+        write(QStringLiteral("Blad 12.xml"), "<blad><TijdschriftTitel>Vogels &amp; Natuur</TijdschriftTitel></blad>");
     ASSERT_TRUE(open(magazine).has_value());
     EXPECT_TRUE(::Run().DocumentOpen);
     EXPECT_EQ(::Run().DocInfo[1], QStringLiteral("Vogels & Natuur"));

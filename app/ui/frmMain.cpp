@@ -135,9 +135,8 @@ void frmMain::buildControls()
     for (int i = 0; i < NavLists->count(); ++i)
         NavListView(i);
     connect(NavLists, &NavList::listAdded, this, [this](int index) { NavListView(index); });
-    connect(NavLists, &NavList::visibilityChanged, this, [this](int index, bool visible) {
-        NavListView(index)->setVisible(visible);
-    });
+    connect(NavLists, &NavList::visibilityChanged, this,
+            [this](int index, bool visible) { NavListView(index)->setVisible(visible); });
 
     Viewer = new TextViewer(this);
     TextViewerView = new TextViewerWidget(Viewer, surface);
@@ -207,8 +206,8 @@ void frmMain::buildMenus()
     mnuFileClose = AddItem(mnuFile, "mnuFileClose", QStringLiteral("&Close"));
     mnuFile->addSeparator();
     mnuFileExport = AddSubMenu(mnuFile, "mnuFileExport", QStringLiteral("Export"));
-    mnuFileExportAnnotations = AddItem(mnuFileExport, "mnuFileExportAnnotations",
-                                       QStringLiteral("Annotations and Bookmarks"));
+    mnuFileExportAnnotations =
+        AddItem(mnuFileExport, "mnuFileExportAnnotations", QStringLiteral("Annotations and Bookmarks"));
     mnuFileMRU[0] = mnuFile->addSeparator();
     mnuFileMRU[0]->setObjectName(QStringLiteral("mnuFileMRU_0"));
     for (int i = 1; i < 5; ++i) {
@@ -244,10 +243,8 @@ void frmMain::buildMenus()
     mnuEditFind = AddItem(mnuNavigate, "mnuEditFind", QStringLiteral("&Find ..."));
     mnuEditFindNext = AddItem(mnuNavigate, "mnuEditFindNext", QStringLiteral("Find &Next"));
     mnuEditFindPrevious = AddItem(mnuNavigate, "mnuEditFindPrevious", QStringLiteral("Find &Previous"));
-    mnuNavigateSearchResults =
-        AddItem(mnuNavigate, "mnuNavigateSearchResults", QStringLiteral("Search Results..."));
-    mnuEditPersonalInterests =
-        AddItem(mnuNavigate, "mnuEditPersonalInterests", QStringLiteral("Personal Interests"));
+    mnuNavigateSearchResults = AddItem(mnuNavigate, "mnuNavigateSearchResults", QStringLiteral("Search Results..."));
+    mnuEditPersonalInterests = AddItem(mnuNavigate, "mnuEditPersonalInterests", QStringLiteral("Personal Interests"));
     mnuNavigateEscapeSearchMode =
         AddItem(mnuNavigate, "mnuNavigateEscapeSearchMode", QStringLiteral("Escape Search Mode"));
     mnuNavigate->addSeparator();
@@ -294,9 +291,9 @@ void frmMain::buildMenus()
     connect(mnuExtraOptions, &QAction::triggered, this, &frmMain::mnuExtraOptions_Click);
     // Paste does nothing by design; the others arrive with copying, search,
     // pages, marks, the help window and exporting.
-    m_unbuiltCommands = {mnuEditCopy, mnuEditSelectAll, mnuEditPaste, mnuEditFind, mnuEditPersonalInterests,
-                         mnuEditAddAnnotation, mnuEditAddBookmark, mnuHelpIndex, mnuHelpAbout,
-                         mnuFileExportAnnotations, mnuViewStyleSheetNew};
+    m_unbuiltCommands = {mnuEditCopy,          mnuEditSelectAll,   mnuEditPaste, mnuEditFind,  mnuEditPersonalInterests,
+                         mnuEditAddAnnotation, mnuEditAddBookmark, mnuHelpIndex, mnuHelpAbout, mnuFileExportAnnotations,
+                         mnuViewStyleSheetNew};
     for (QAction* item : mnuNavigatePage)
         m_unbuiltCommands.insert(item);
     for (QAction* item : m_unbuiltCommands)
@@ -348,8 +345,8 @@ void frmMain::Form_Resize()
         if (!ComputeMainLayout(width, height, TopBandTwips, BottomBandTwips, layout))
             return;
         placeTopBand();
-        const QRect rect(ToPixels(layout.surface.left), ToPixels(layout.surface.top),
-                         ToPixels(layout.surface.width), ToPixels(layout.surface.height));
+        const QRect rect(ToPixels(layout.surface.left), ToPixels(layout.surface.top), ToPixels(layout.surface.width),
+                         ToPixels(layout.surface.height));
         TextViewerView->setGeometry(rect);
         NavListView(0)->setGeometry(rect);
         RunState& rs = Run();

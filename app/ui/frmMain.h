@@ -3,8 +3,8 @@
 #include "navigation/KeyTable.h"
 #include "navigation/NavigationHost.h"
 
-#include <QMainWindow>
 #include <QHash>
+#include <QMainWindow>
 #include <QSet>
 #include <array>
 #include <cstdint>

@@ -11,12 +11,12 @@
 #include "render/ui/TextViewerWidget.h"
 
 #include <QAction>
-#include <QLineEdit>
 #include <QApplication>
-#include <QPushButton>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QListView>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QTimer>
 
 bool frmMain::NavListHasFocus() const
@@ -36,9 +36,9 @@ bool frmMain::TextViewerHasFocus() const
 
 bool frmMain::IsReadingControl(const QObject* watched) const
 {
-    for (const QObject* control : {static_cast<QObject*>(cmdLevelUp), static_cast<QObject*>(cmdNextArticle),
-                                   static_cast<QObject*>(cmdPrevArticle), static_cast<QObject*>(txtTitle),
-                                   static_cast<QObject*>(txtLocation)}) {
+    for (const QObject* control :
+         {static_cast<QObject*>(cmdLevelUp), static_cast<QObject*>(cmdNextArticle),
+          static_cast<QObject*>(cmdPrevArticle), static_cast<QObject*>(txtTitle), static_cast<QObject*>(txtLocation)}) {
         if (watched == control)
             return true;
     }
@@ -52,8 +52,8 @@ bool frmMain::KeyNavigation(int16_t& keyCode, int16_t& shift)
         if (!Run().DocumentOpen)
             return;
         // The control the key was released over decides; called directly, the focus does.
-        const KeyFocus focus = m_keyUpFocusKnown ? m_keyUpFocus
-                               : NavListHasFocus()  ? KeyFocus::List
+        const KeyFocus focus = m_keyUpFocusKnown      ? m_keyUpFocus
+                               : NavListHasFocus()    ? KeyFocus::List
                                : TextViewerHasFocus() ? KeyFocus::Text
                                                       : KeyFocus::Elsewhere;
         const ReadingAction action = ActionFor(keyCode, shift, focus);
@@ -64,11 +64,20 @@ bool frmMain::KeyNavigation(int16_t& keyCode, int16_t& shift)
         if (Navigation->Perform(action))
             return;
         switch (action) {
-        case ReadingAction::ActivateAtCaret: TextViewer_DblClick(); break;
-        case ReadingAction::Larger: ChangeFontSize(0); break;
-        case ReadingAction::NormalSize: ChangeFontSize(1); break;
-        case ReadingAction::Smaller: ChangeFontSize(2); break;
-        default: break; // search and page moves are not the window's yet
+        case ReadingAction::ActivateAtCaret:
+            TextViewer_DblClick();
+            break;
+        case ReadingAction::Larger:
+            ChangeFontSize(0);
+            break;
+        case ReadingAction::NormalSize:
+            ChangeFontSize(1);
+            break;
+        case ReadingAction::Smaller:
+            ChangeFontSize(2);
+            break;
+        default:
+            break; // search and page moves are not the window's yet
         }
     });
     return handled;
@@ -125,9 +134,9 @@ bool frmMain::NavigationEventFilter(QObject* watched, QEvent* event)
                 const Qt::KeyboardModifiers mods =
                     key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
                 const int k = key->key();
-                const bool moveKey = k == Qt::Key_Up || k == Qt::Key_Down || k == Qt::Key_Left ||
-                                     k == Qt::Key_Right || k == Qt::Key_Home || k == Qt::Key_End ||
-                                     k == Qt::Key_PageUp || k == Qt::Key_PageDown;
+                const bool moveKey = k == Qt::Key_Up || k == Qt::Key_Down || k == Qt::Key_Left || k == Qt::Key_Right ||
+                                     k == Qt::Key_Home || k == Qt::Key_End || k == Qt::Key_PageUp ||
+                                     k == Qt::Key_PageDown;
                 if (k != Qt::Key_Tab && k != Qt::Key_Backtab && (mods == Qt::NoModifier || moveKey))
                     return true;
             }

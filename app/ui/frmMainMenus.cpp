@@ -27,8 +27,8 @@ void frmMain::SetMenuOptions()
         mnuFileClose->setEnabled(open);
 
         const bool searching = rs.GlobalSearchMode || rs.PersonalInterestMode;
-        for (QAction* item : {mnuEditFindNext, mnuEditFindPrevious, mnuNavigateSearchResults,
-                              mnuNavigateEscapeSearchMode})
+        for (QAction* item :
+             {mnuEditFindNext, mnuEditFindPrevious, mnuNavigateSearchResults, mnuNavigateEscapeSearchMode})
             EnableCommand(item, searching);
 
         if (open) {

@@ -65,24 +65,78 @@ void frmMain::PlaySound(const QString& name)
         PlayWave(path);
 }
 
-void frmMain::LoadLevelTitles(int16_t level) { Navigation->LoadLevelTitles(level); }
-void frmMain::LevelDown() { Navigation->LevelDown(); }
-void frmMain::LevelUp() { Navigation->LevelUp(); }
-void frmMain::ShowInfo(int16_t level, bool setFocus) { Navigation->ShowInfo(level, setFocus); }
-void frmMain::SetNavigationOptions() { Navigation->SetNavigationOptions(); }
-void frmMain::LoadAbstract(int16_t level) { Navigation->LoadAbstract(level); }
-void frmMain::GoArticle(int direction) { Navigation->GoArticle(direction); }
-void frmMain::GoPhrase(int direction) { Navigation->GoPhrase(direction); }
-void frmMain::GoParaGraph(int direction) { Navigation->GoParaGraph(direction); }
-void frmMain::GoMainIndex() { Navigation->GoMainIndex(); }
-void frmMain::NavList_DblClick() { LevelDown(); }
-void frmMain::cmdLevelUp_Click() { LevelUp(); }
-void frmMain::mnuNavigateLevelUp_Click() { LevelUp(); }
-void frmMain::cmdNextArticle_Click() { GoArticle(2); }
-void frmMain::mnuNavigateNextArticle_Click() { GoArticle(2); }
-void frmMain::cmdPrevArticle_Click() { GoArticle(0); }
-void frmMain::mnuNavigatePreviousArticle_Click() { GoArticle(0); }
-void frmMain::mnuNavigateToc_Click() { GoMainIndex(); }
+void frmMain::LoadLevelTitles(int16_t level)
+{
+    Navigation->LoadLevelTitles(level);
+}
+void frmMain::LevelDown()
+{
+    Navigation->LevelDown();
+}
+void frmMain::LevelUp()
+{
+    Navigation->LevelUp();
+}
+void frmMain::ShowInfo(int16_t level, bool setFocus)
+{
+    Navigation->ShowInfo(level, setFocus);
+}
+void frmMain::SetNavigationOptions()
+{
+    Navigation->SetNavigationOptions();
+}
+void frmMain::LoadAbstract(int16_t level)
+{
+    Navigation->LoadAbstract(level);
+}
+void frmMain::GoArticle(int direction)
+{
+    Navigation->GoArticle(direction);
+}
+void frmMain::GoPhrase(int direction)
+{
+    Navigation->GoPhrase(direction);
+}
+void frmMain::GoParaGraph(int direction)
+{
+    Navigation->GoParaGraph(direction);
+}
+void frmMain::GoMainIndex()
+{
+    Navigation->GoMainIndex();
+}
+void frmMain::NavList_DblClick()
+{
+    LevelDown();
+}
+void frmMain::cmdLevelUp_Click()
+{
+    LevelUp();
+}
+void frmMain::mnuNavigateLevelUp_Click()
+{
+    LevelUp();
+}
+void frmMain::cmdNextArticle_Click()
+{
+    GoArticle(2);
+}
+void frmMain::mnuNavigateNextArticle_Click()
+{
+    GoArticle(2);
+}
+void frmMain::cmdPrevArticle_Click()
+{
+    GoArticle(0);
+}
+void frmMain::mnuNavigatePreviousArticle_Click()
+{
+    GoArticle(0);
+}
+void frmMain::mnuNavigateToc_Click()
+{
+    GoMainIndex();
+}
 
 void frmMain::connectNavigation()
 {
@@ -97,8 +151,8 @@ void frmMain::connectNavigation()
     TextViewerView->installEventFilter(this);
     m_textViewport = TextViewerView->viewport();
     m_textViewport->installEventFilter(this);
-    for (QWidget* control : std::initializer_list<QWidget*>{cmdLevelUp, cmdNextArticle, cmdPrevArticle, txtTitle,
-                                                            txtLocation})
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{cmdLevelUp, cmdNextArticle, cmdPrevArticle, txtTitle, txtLocation})
         control->installEventFilter(this);
     SetNavigationOptions();
 }

@@ -5,9 +5,9 @@
 #include "app/core/ErrorConvention.h"
 #include "app/core/Prompter.h"
 #include "app/core/RunState.h"
+#include "navigation/Navigator.h"
 #include "package/DocumentOpening.h"
 #include "package/ui/frmEncryption.h"
-#include "navigation/Navigator.h"
 #include "settings/modLanguage.h"
 
 #include <QCoreApplication>
@@ -86,9 +86,10 @@ void frmMain::ShowLibrary(bool runNewInstance)
     GuardedVoid("ShowLibrary", [&] {
         // Until the library's open-book dialog exists, the reader picks a file.
         SetStep(QStringLiteral("Choose a document"));
-        QString path = Prompt().GetOpenFileName(SetLangTxt(1102), AppPaths::SamplesDir(),
-                                                {SetLangTxt(1114) + QStringLiteral(" (*.xml *.XML *.zip *.ZIP *.cxb *.CXB *.exb *.EXB *.exd *.EXD)"),
-                                                 SetLangTxt(1115) + QStringLiteral(" (*)")});
+        QString path = Prompt().GetOpenFileName(
+            SetLangTxt(1102), AppPaths::SamplesDir(),
+            {SetLangTxt(1114) + QStringLiteral(" (*.xml *.XML *.zip *.ZIP *.cxb *.CXB *.exb *.EXB *.exd *.EXD)"),
+             SetLangTxt(1115) + QStringLiteral(" (*)")});
         if (path.isEmpty())
             return;
         if (runNewInstance) {

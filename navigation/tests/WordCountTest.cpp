@@ -1,5 +1,5 @@
-#include "app/core/RunState.h"
 #include "navigation/WordCount.h"
+#include "app/core/RunState.h"
 #include "settings/Options.h"
 
 #include <gtest/gtest.h>
@@ -18,11 +18,11 @@ protected:
         rs.XdfNavLevel[2] = QStringLiteral("artikel/titel/head");
         rs.NavLevelCount = 2;
         rs.CurrentLevel = 2;
-        ASSERT_TRUE(rs.XmlDoc.loadXML(QStringLiteral(
-            "<krant><rubriek><titel><head id='100'>Sport</head></titel>"
-            "<artikel><titel><head id='101'>Een twee</head></titel><p>drie vier vijf</p></artikel>"
-            "<artikel><titel><head id='102'>Kort</head></titel></artikel>"
-            "</rubriek></krant>")));
+        ASSERT_TRUE(rs.XmlDoc.loadXML(
+            QStringLiteral("<krant><rubriek><titel><head id='100'>Sport</head></titel>"
+                           "<artikel><titel><head id='101'>Een twee</head></titel><p>drie vier vijf</p></artikel>"
+                           "<artikel><titel><head id='102'>Kort</head></titel></artikel>"
+                           "</rubriek></krant>")));
     }
     void TearDown() override
     {

@@ -40,7 +40,7 @@ enum class DomNodeType {
 // The code is the XML parser's status number (1 file not found, 2 read
 // error, 3 out of memory, 4 and up malformed markup) or EncodingErrorCode.
 struct DomParseError {
-    static constexpr int EncodingErrorCode = 100;   // declared encoding not supported
+    static constexpr int EncodingErrorCode = 100;    // declared encoding not supported
     static constexpr int UndeclaredEntityCode = 101; // a named reference to an entity never declared
 
     int errorCode = 0;
@@ -104,8 +104,8 @@ private:
     friend struct DomAccess;
     std::shared_ptr<DomDocumentData> m_doc;
     std::shared_ptr<DomTree> m_tree; // the storage m_node lives in (a reload makes a new one)
-    void* m_node = nullptr; // pugi::xml_node_struct*; the element for attribute nodes
-    void* m_attr = nullptr; // pugi::xml_attribute_struct*, set for attribute nodes
+    void* m_node = nullptr;          // pugi::xml_node_struct*; the element for attribute nodes
+    void* m_attr = nullptr;          // pugi::xml_attribute_struct*, set for attribute nodes
 };
 
 class DomNodeList {

@@ -118,7 +118,8 @@ Doctype ReadDoctype(const char* text, const char* end)
                 while (q < end && IsSpace(*q))
                     ++q;
                 if (q < end && (*q == '"' || *q == '\'')) {
-                    const char* close = static_cast<const char*>(std::memchr(q + 1, *q, static_cast<size_t>(end - q - 1)));
+                    const char* close =
+                        static_cast<const char*>(std::memchr(q + 1, *q, static_cast<size_t>(end - q - 1)));
                     if (!close)
                         return d;
                     // The first declaration of a name binds; external entities are never fetched.
@@ -182,7 +183,8 @@ public:
             if (found == doctype.entities.end() && doctype.external)
                 continue;
             if (found == doctype.entities.end())
-                return fail(amp, QStringLiteral("Reference to undeclared entity '%1'").arg(QString::fromUtf8(name.data(), qsizetype(name.size()))));
+                return fail(amp, QStringLiteral("Reference to undeclared entity '%1'")
+                                     .arg(QString::fromUtf8(name.data(), qsizetype(name.size()))));
             std::string expansion;
             if (!expand(found->second, 0, expansion))
                 return fail(amp, m_reason);

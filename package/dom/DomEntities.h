@@ -10,9 +10,9 @@
 // other reference as text, so this runs on the UTF-8 text before it parses.
 struct EntityResolution {
     enum class Kind { Unchanged, Rewritten, Failed } kind = Kind::Unchanged;
-    std::string text;   // the text with declared references replaced (Rewritten)
-    size_t offset = 0;  // where the offending reference starts (Failed)
-    QString reason;     // why the text is not well-formed (Failed)
+    std::string text;  // the text with declared references replaced (Rewritten)
+    size_t offset = 0; // where the offending reference starts (Failed)
+    QString reason;    // why the text is not well-formed (Failed)
 };
 
 // Scans text (UTF-8). References inside comments, CDATA sections, processing

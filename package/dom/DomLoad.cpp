@@ -369,10 +369,17 @@ bool ParseWide(DomTree& tree, const char* bytes, size_t n, Encoding encoding, Do
 {
     QStringDecoder::Encoding qt = QStringDecoder::Utf16LE;
     switch (encoding) {
-    case Encoding::Utf16BE: qt = QStringDecoder::Utf16BE; break;
-    case Encoding::Utf32LE: qt = QStringDecoder::Utf32LE; break;
-    case Encoding::Utf32BE: qt = QStringDecoder::Utf32BE; break;
-    default: break;
+    case Encoding::Utf16BE:
+        qt = QStringDecoder::Utf16BE;
+        break;
+    case Encoding::Utf32LE:
+        qt = QStringDecoder::Utf32LE;
+        break;
+    case Encoding::Utf32BE:
+        qt = QStringDecoder::Utf32BE;
+        break;
+    default:
+        break;
     }
     QStringDecoder decoder(qt, QStringDecoder::Flag::Stateless);
     const QByteArray utf8 = QString(decoder.decode(QByteArrayView(bytes, static_cast<qsizetype>(n)))).toUtf8();
@@ -390,10 +397,13 @@ bool ParseAny(DomTree& tree, const char* bytes, size_t size, bool ignoreDeclarat
         error.reason = QStringLiteral("Unsupported encoding: %1").arg(QString::fromLatin1(d.declared));
         Locate(bytes, size, static_cast<ptrdiff_t>(d.declaredAt), error);
         return false;
-    case Encoding::Utf8: return ParseUtf8(tree, body, length, error);
+    case Encoding::Utf8:
+        return ParseUtf8(tree, body, length, error);
     case Encoding::Latin1:
-    case Encoding::Windows1252: return ParseSingleByte(tree, body, length, d.encoding, error);
-    default: return ParseWide(tree, body, length, d.encoding, error);
+    case Encoding::Windows1252:
+        return ParseSingleByte(tree, body, length, d.encoding, error);
+    default:
+        return ParseWide(tree, body, length, d.encoding, error);
     }
 }
 
@@ -477,7 +487,8 @@ bool ParseFileInPlace(DomTree& tree, QFile& file, DomParseError& error, bool& ha
         }
         if (!ReadFully(file, buffer, size)) {
             pugi::get_memory_deallocation_function()(buffer);
-            error = {pugi::status_io_error, QStringLiteral("Error reading from file: %1").arg(file.errorString()), 0, 0};
+            error = {pugi::status_io_error, QStringLiteral("Error reading from file: %1").arg(file.errorString()), 0,
+                     0};
             return false;
         }
         if (bool ok = false; ParsedWithEntities(tree, buffer, static_cast<size_t>(size), true, error, ok))
@@ -491,8 +502,8 @@ bool ParseFileInPlace(DomTree& tree, QFile& file, DomParseError& error, bool& ha
     handled = true;
     const ByteTable& table = TableFor(d.encoding);
     // Untouched pages of the generous allocation never become resident.
-    auto* buffer =
-        static_cast<char*>(pugi::get_memory_allocation_function()(static_cast<size_t>(size) * MaxExpansion(d.encoding)));
+    auto* buffer = static_cast<char*>(
+        pugi::get_memory_allocation_function()(static_cast<size_t>(size) * MaxExpansion(d.encoding)));
     if (!buffer) {
         error = {pugi::status_out_of_memory, QStringLiteral("Out of memory"), 1, 1};
         return false;
@@ -504,7 +515,8 @@ bool ParseFileInPlace(DomTree& tree, QFile& file, DomParseError& error, bool& ha
         const qint64 n = std::min(left, Piece);
         if (!ReadFully(file, reinterpret_cast<char*>(piece.data()), n)) {
             pugi::get_memory_deallocation_function()(buffer);
-            error = {pugi::status_io_error, QStringLiteral("Error reading from file: %1").arg(file.errorString()), 0, 0};
+            error = {pugi::status_io_error, QStringLiteral("Error reading from file: %1").arg(file.errorString()), 0,
+                     0};
             return false;
         }
         out = Convert(piece.data(), static_cast<size_t>(n), table, out);
@@ -512,8 +524,8 @@ bool ParseFileInPlace(DomTree& tree, QFile& file, DomParseError& error, bool& ha
     }
     if (bool ok = false; ParsedWithEntities(tree, buffer, static_cast<size_t>(out - buffer), true, error, ok))
         return ok;
-    const pugi::xml_parse_result result = tree.doc.load_buffer_inplace_own(
-        buffer, static_cast<size_t>(out - buffer), ParseOptions, pugi::encoding_utf8);
+    const pugi::xml_parse_result result =
+        tree.doc.load_buffer_inplace_own(buffer, static_cast<size_t>(out - buffer), ParseOptions, pugi::encoding_utf8);
     return result ? true : parseFailed(result);
 }
 

@@ -55,7 +55,8 @@ TEST_F(DocumentOpeningTest, EachOpenStartsFromFreshDocumentState)
     EXPECT_NE(second.docInfo[1], first.docInfo[1]);
 
     // A document that does not parse hands back no facts of the one before it.
-    OpenOutcome broken = OpenDocumentFile(write(QStringLiteral("kapot.xml"), "<krant><titel>x</titel>\n<p>"), false, {});
+    OpenOutcome broken =
+        OpenDocumentFile(write(QStringLiteral("kapot.xml"), "<krant><titel>x</titel>\n<p>"), false, {});
     EXPECT_EQ(broken.result, OpenResult::NotWellFormed);
     EXPECT_TRUE(broken.loadStepsRan());
     for (const QString& fact : broken.docInfo)

@@ -3,8 +3,8 @@
 #include "tests/support/TestHome.h"
 
 #include <QFile>
-#include <QStringList>
 #include <QStringEncoder>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -79,7 +79,8 @@ TEST_F(DomFileTest, SingleByteEncodingsAreConverted)
 {
     for (const char* label : {"ISO-8859-1", "iso_8859-1", "Latin1", "l1"}) {
         DomDocument doc;
-        const QByteArray bytes = QByteArray("<?xml version=\"1.0\" encoding=\"") + label + "\"?>\n<p a=\"\xC0\">caf\xE9</p>";
+        const QByteArray bytes =
+            QByteArray("<?xml version=\"1.0\" encoding=\"") + label + "\"?>\n<p a=\"\xC0\">caf\xE9</p>";
         ASSERT_TRUE(doc.load(write(bytes))) << label;
         EXPECT_EQ(doc.documentElement().text(), QStringLiteral("café")) << label;
         EXPECT_EQ(doc.documentElement().getAttribute(QStringLiteral("a")), QStringLiteral("À"));
@@ -183,7 +184,8 @@ TEST(DomNodes, XmlFormAndNodeKinds)
 {
     DomDocument doc = Parse("<r><br /><a x='1 &amp; 2' y='say \"hi\"' z='&lt;'>&lt;&amp;&gt;</a></r>");
     const DomNode r = doc.documentElement();
-    EXPECT_EQ(r.xml(), QStringLiteral(R"(<r><br/><a x="1 &amp; 2" y="say &quot;hi&quot;" z="&lt;">&lt;&amp;&gt;</a></r>)"));
+    EXPECT_EQ(r.xml(),
+              QStringLiteral(R"(<r><br/><a x="1 &amp; 2" y="say &quot;hi&quot;" z="&lt;">&lt;&amp;&gt;</a></r>)"));
     const DomNode a = r.childNodes().item(1);
     const DomNode x = a.attributes().getNamedItem(QStringLiteral("x"));
     EXPECT_EQ(x.xml(), QStringLiteral(R"(x="1 &amp; 2")"));
@@ -269,18 +271,22 @@ TEST(DomQuery, VariablesCarryUserTextSafely)
 {
     DomDocument doc = Parse(Usage);
     const QString pattern = QStringLiteral("//bookmark[bmk-descriptivetitle = $title]");
-    const DomNode hit = doc.asNode().selectSingleNode(pattern, {{QStringLiteral("title"), QStringLiteral("O'Brien's \"view\"12")}});
+    const DomNode hit =
+        doc.asNode().selectSingleNode(pattern, {{QStringLiteral("title"), QStringLiteral("O'Brien's \"view\"12")}});
     EXPECT_EQ(hit.getAttribute(QStringLiteral("id")), QStringLiteral("2"));
     // The cached query binds the new value, and quotes cannot widen the query.
-    EXPECT_EQ(doc.asNode().selectNodes(pattern, {{QStringLiteral("title"), QStringLiteral("x' or '1'='1")}}).length(), 0);
-    EXPECT_EQ(doc.asNode().selectNodes(pattern, {{QStringLiteral("title"), QStringLiteral("O'Brien's \"view\"12")}}).length(), 1);
+    EXPECT_EQ(doc.asNode().selectNodes(pattern, {{QStringLiteral("title"), QStringLiteral("x' or '1'='1")}}).length(),
+              0);
+    EXPECT_EQ(
+        doc.asNode().selectNodes(pattern, {{QStringLiteral("title"), QStringLiteral("O'Brien's \"view\"12")}}).length(),
+        1);
 }
 
 TEST(DomQuery, BadPatternsGiveNothing)
 {
     DomDocument doc = Parse(Usage);
-    for (const char* bad : {"//bookmark[@id='0'", "count(//bookmark)", "//a[b $not$ c]", "//bookmark[@id = $unbound]", "",
-                            "//bookmark[@id=\"O'Brien]"}) {
+    for (const char* bad : {"//bookmark[@id='0'", "count(//bookmark)", "//a[b $not$ c]", "//bookmark[@id = $unbound]",
+                            "", "//bookmark[@id=\"O'Brien]"}) {
         EXPECT_EQ(doc.selectNodes(QString::fromUtf8(bad)).length(), 0) << bad;
         EXPECT_TRUE(doc.selectSingleNode(QString::fromUtf8(bad)).isNull()) << bad;
     }
@@ -314,7 +320,8 @@ TEST(DomTree, CreatedNodesStayOutOfTheTreeUntilAppended)
     const DomNode root = doc.documentElement();
     EXPECT_TRUE(DomNode(root).appendChild(bookmark) == bookmark);
     bookmark.setAttribute(QStringLiteral("id"), QStringLiteral("4")); // the handle is the node in the tree
-    EXPECT_EQ(bookmark.xml(), QStringLiteral(R"(<bookmark id="4" type="user"><bmk-id>00412 &amp; more</bmk-id></bookmark>)"));
+    EXPECT_EQ(bookmark.xml(),
+              QStringLiteral(R"(<bookmark id="4" type="user"><bmk-id>00412 &amp; more</bmk-id></bookmark>)"));
     EXPECT_TRUE(bookmark.parentNode() == root);
     EXPECT_EQ(Ids(doc.selectNodes(QStringLiteral("//bookmark[@type='user']"))), QStringLiteral("2,10,4"));
 
@@ -398,18 +405,17 @@ TEST(DomTree, NodesOutliveTheirDocumentHandleAndReloads)
 TEST(DomEntities, DeclaredEntitiesAreResolvedInTextAndAttributes)
 {
     DomDocument doc;
-    ASSERT_TRUE(doc.loadXML(QByteArray(
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-        "<!-- a book -->\n"
-        "<!DOCTYPE boek [\n"
-        "  <!ENTITY eacute \"&#233;\">\n"
-        "  <!-- <!ENTITY nep \"x\"> -->\n"
-        "  <!ENTITY uitgever 'Uitgeverij &quot;De Ree&quot; &amp; Zn'>\n"
-        "  <!ENTITY dubbel \"&eacute;&eacute;n\">\n"
-        "  <!ENTITY eacute \"second declaration loses\">\n"
-        "]>\n"
-        "<boek titel=\"Caf&eacute;\"><titel>Caf&eacute; &amp; d&eacute;j&#224;</titel>"
-        "<p>&dubbel; door &uitgever;</p><!-- &onbekend; --><![CDATA[&ook;]]></boek>")))
+    ASSERT_TRUE(doc.loadXML(QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                                       "<!-- a book -->\n"
+                                       "<!DOCTYPE boek [\n"
+                                       "  <!ENTITY eacute \"&#233;\">\n"
+                                       "  <!-- <!ENTITY nep \"x\"> -->\n"
+                                       "  <!ENTITY uitgever 'Uitgeverij &quot;De Ree&quot; &amp; Zn'>\n"
+                                       "  <!ENTITY dubbel \"&eacute;&eacute;n\">\n"
+                                       "  <!ENTITY eacute \"second declaration loses\">\n"
+                                       "]>\n"
+                                       "<boek titel=\"Caf&eacute;\"><titel>Caf&eacute; &amp; d&eacute;j&#224;</titel>"
+                                       "<p>&dubbel; door &uitgever;</p><!-- &onbekend; --><![CDATA[&ook;]]></boek>")))
         << doc.parseError().reason.toStdString();
     const DomNode root = doc.documentElement();
     EXPECT_EQ(root.getAttribute(QStringLiteral("titel")), QStringLiteral("Café"));
