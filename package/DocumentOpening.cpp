@@ -16,6 +16,25 @@
 
 namespace {
 
+qint64 g_sizeLimit = MaxDocumentBytes;
+
+// A package refused whole, or one that left nothing behind: the reader was
+// told why, and looking for its XML would only add a misleading message.
+bool NothingUnpacked(const UnzipResult& r)
+{
+    switch (r.code) {
+    case UnzipCode::ArchiveDamaged:
+    case UnzipCode::NotFound:
+    case UnzipCode::DiskFull:
+    case UnzipCode::WriteFailed:
+    case UnzipCode::UnsafeMember:
+    case UnzipCode::TooLarge:
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool CopyIntoWorkingFolder(const QString& path)
 {
     const QString target = AppPaths::TempDir() + QLatin1Char('/') + QFileInfo(path).fileName();
@@ -30,6 +49,16 @@ QString ParseReport(const DomParseError& e)
 }
 
 } // namespace
+
+qint64 DocumentSizeLimit()
+{
+    return g_sizeLimit;
+}
+
+void SetDocumentSizeLimit(qint64 bytes)
+{
+    g_sizeLimit = bytes;
+}
 
 bool OpenOutcome::loadStepsRan() const
 {
@@ -83,7 +112,7 @@ OpenOutcome OpenDocumentFile(const QString& path, bool addOnly, const DecryptPac
         bool rtf = false;
         switch (PackageKindOf(path)) {
         case PackageKind::Xml:
-            if (QFileInfo(path).size() > MaxDocumentBytes) {
+            if (QFileInfo(path).size() > g_sizeLimit) {
                 outcome.result = OpenResult::TooLarge;
                 return;
             }
@@ -98,9 +127,13 @@ OpenOutcome OpenDocumentFile(const QString& path, bool addOnly, const DecryptPac
             break;
         case PackageKind::Zip:
             SetStep(QStringLiteral("Unzip file"));
-            Unzip(); // tells the reader what went wrong; a package without XML is reported by the load
+            // Unzip tells the reader what went wrong; a package without XML is reported by the load.
+            if (NothingUnpacked(Unzip())) {
+                outcome.result = OpenResult::PackageFailed;
+                return;
+            }
             break;
-        case PackageKind::Encrypted:
+        case PackageKind::Encrypted: {
             SetStep(QStringLiteral("Descrypt file"));
             if (!decrypt || !decrypt(path, addOnly)) {
                 // The reader was told why, and nothing of the package is in the working folder.
@@ -109,9 +142,14 @@ OpenOutcome OpenDocumentFile(const QString& path, bool addOnly, const DecryptPac
             }
             SetStep(QStringLiteral("Unzip file"));
             rs.UnzipZipFile = rs.UnzipExtractDir + QLatin1Char('_');
-            Unzip();
+            const bool nothing = NothingUnpacked(Unzip());
             QFile::remove(rs.UnzipZipFile); // the decrypted archive is not needed once unpacked
+            if (nothing) {
+                outcome.result = OpenResult::PackageFailed;
+                return;
+            }
             break;
+        }
         case PackageKind::Unsupported:
             outcome.result = OpenResult::Unsupported;
             return;
@@ -151,6 +189,11 @@ OpenOutcome LoadDocumentFromWorkingFolder(const QString& path, bool addOnly)
         }
         if (contents.descriptors.isEmpty())
             LoadXdf(AppPaths::DefaultDir() + QStringLiteral("/news.xdf"));
+        // What a package unpacks is held to the same limit as a plain document.
+        if (QFileInfo(temp + rs.XmlFileName).size() > g_sizeLimit) {
+            outcome.result = OpenResult::TooLarge;
+            return;
+        }
 
         SetStep(QStringLiteral("Load the XML document"));
         if (!LoadXmlKeepingWindowAlive(rs.XmlDoc, temp + rs.XmlFileName)) {
@@ -214,7 +257,9 @@ std::vector<OpenMessage> DocumentOpeningMessages(const OpenOutcome& outcome, con
         messages.push_back({SetLangTxt(1110), Icon::None});
         break;
     case OpenResult::TooLarge:
-        messages.push_back({SetLangTxt(1113, QFileInfo(path).fileName()), Icon::Exclamation});
+        messages.push_back(
+            {SetLangTxt(1113, outcome.xmlFileName.isEmpty() ? QFileInfo(path).fileName() : outcome.xmlFileName),
+             Icon::Exclamation});
         break;
     case OpenResult::NoXml:
         messages.push_back({SetLangTxt(1093), Icon::Exclamation});

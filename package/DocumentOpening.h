@@ -56,6 +56,11 @@ OpenOutcome LoadDocumentFromWorkingFolder(const QString& path, bool addOnly);
 // Puts the per-document part of the run state back to "nothing read yet".
 void ResetDocumentState();
 
+// The largest XML document read, plain or unpacked from a package
+// (MaxDocumentBytes unless a test sets a smaller one).
+qint64 DocumentSizeLimit();
+void SetDocumentSizeLimit(qint64 bytes);
+
 // What the reader is told about an outcome, in order; empty when nothing.
 struct OpenMessage {
     QString text;

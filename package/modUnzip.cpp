@@ -193,8 +193,7 @@ class Extractor {
 public:
     Extractor(zip_t* za, int dirFd, const UnzipLimits& limits, QString package)
         : m_zip(za), m_dir(dirFd), m_limits(limits), m_package(std::move(package))
-    {
-    }
+    {}
     ~Extractor()
     {
         if (!m_done)
@@ -233,8 +232,8 @@ private:
     UnzipLimits m_limits;
     QString m_package; // the archive's file name, for messages
     bool m_done = false;
-    bool m_replaceNone = false;   // Cancel on the replace question: keep every existing file
-    QByteArray m_password;        // the last password that opened a member
+    bool m_replaceNone = false; // Cancel on the replace question: keep every existing file
+    QByteArray m_password;      // the last password that opened a member
     int64_t m_totalWritten = 0;
     QStringList m_written;
     Fatal m_fatal;
@@ -251,8 +250,7 @@ Extractor::Create Extractor::createOutput(const Member& m, Fd& out)
             return Create::Skip;
         const PromptAnswer answer =
             Prompt().MsgBox(QStringLiteral("Overwrite ") + Printable(m.fileName) + QLatin1Char('?'),
-                            PromptButtons::YesNoCancel, PromptIcon::Question, T(Txt::ReplaceTitle),
-                            PromptAnswer::No);
+                            PromptButtons::YesNoCancel, PromptIcon::Question, T(Txt::ReplaceTitle), PromptAnswer::No);
         if (answer == PromptAnswer::Cancel) {
             m_replaceNone = true;
             return Create::Skip;
@@ -276,9 +274,21 @@ Extractor::Create Extractor::createOutput(const Member& m, Fd& out)
     return Create::Created;
 }
 
+// The bytes a typed password may have been stored as: archives made by older
+// tools hold single-byte (Latin-1) passwords, newer ones UTF-8. Latin-1 first.
+QByteArrayList PasswordBytes(const QString& answer)
+{
+    const QByteArray utf8 = answer.toUtf8();
+    const QByteArray latin1 = answer.toLatin1();
+    if (latin1 == utf8 || QString::fromLatin1(latin1) != answer)
+        return {utf8};
+    return {latin1, utf8};
+}
+
 Outcome Extractor::extract(const Member& m)
 {
     QByteArray password = m.encrypted ? m_password : QByteArray();
+    QByteArrayList candidates; // further byte forms of the reader's last answer
     int attempts = 0;
     Fd out;
     bool created = false;
@@ -288,17 +298,21 @@ Outcome Extractor::extract(const Member& m)
         if (!m.encrypted) {
             zf.reset(zip_fopen_index(m_zip, m.index, 0));
         } else {
+            if (password.isEmpty() && !candidates.isEmpty())
+                password = candidates.takeFirst();
             if (password.isEmpty()) {
                 failure = Outcome::PasswordMissing;
                 if (g_passwordGivenUp || attempts >= MaxPasswordAttempts)
                     break;
                 ++attempts;
-                const std::optional<QString> answer = Prompt().InputBox(QStringLiteral("Please Enter The Password!"), {}, {}, true);
+                const std::optional<QString> answer =
+                    Prompt().InputBox(QStringLiteral("Please Enter The Password!"), {}, {}, true);
                 if (!answer || answer->isEmpty()) {
                     g_passwordGivenUp = true;
                     break;
                 }
-                password = answer->toUtf8();
+                candidates = PasswordBytes(*answer);
+                password = candidates.takeFirst();
             }
             zf.reset(zip_fopen_index_encrypted(m_zip, m.index, 0, password.constData()));
         }
@@ -309,16 +323,20 @@ Outcome Extractor::extract(const Member& m)
                 password.clear();
                 continue;
             }
-            failure = (err == ZIP_ER_COMPNOTSUPP || err == ZIP_ER_ENCRNOTSUPP) ? Outcome::Unsupported
-                                                                               : Outcome::Damaged;
+            failure =
+                (err == ZIP_ER_COMPNOTSUPP || err == ZIP_ER_ENCRNOTSUPP) ? Outcome::Unsupported : Outcome::Damaged;
             break;
         }
 
         if (!created) {
             switch (createOutput(m, out)) {
-            case Create::Created: created = true; break;
-            case Create::Skip: return Outcome::Skipped;
-            case Create::Fatal: return Outcome::Fatal;
+            case Create::Created:
+                created = true;
+                break;
+            case Create::Skip:
+                return Outcome::Skipped;
+            case Create::Fatal:
+                return Outcome::Fatal;
             }
         }
 
@@ -474,10 +492,17 @@ UnzipResult Extract(const QString& zipFile, const QString& extractDir, const Unz
         }
         switch (extractor.extract(m)) {
         case Outcome::Written:
-        case Outcome::Skipped: break;
-        case Outcome::Damaged: damaged << m.fileName; break;
-        case Outcome::Unsupported: unsupported << m.fileName; break;
-        case Outcome::PasswordMissing: locked << m.fileName; break;
+        case Outcome::Skipped:
+            break;
+        case Outcome::Damaged:
+            damaged << m.fileName;
+            break;
+        case Outcome::Unsupported:
+            unsupported << m.fileName;
+            break;
+        case Outcome::PasswordMissing:
+            locked << m.fileName;
+            break;
         case Outcome::Fatal: {
             extractor.removeWritten();
             const Fatal& f = extractor.fatal();

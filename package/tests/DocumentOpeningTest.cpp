@@ -2,6 +2,8 @@
 
 #include "app/core/AppPaths.h"
 #include "app/core/RunState.h"
+#include "app/core/WorkingFolder.h"
+#include "package/tests/ZipFixture.h"
 #include "settings/modLanguage.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestHome.h"
@@ -103,6 +105,30 @@ TEST_F(DocumentOpeningTest, OutcomesAndTheirMessages)
     EXPECT_TRUE(DocumentOpeningMessages(untitled, {}).empty());
     EXPECT_TRUE(TestHome::ReadFile(AppPaths::ErrorLogPath()).contains("Doc_Title is missing"));
     EXPECT_FALSE(::Run().DocumentOpen);
+}
+
+TEST_F(DocumentOpeningTest, PackagesAreHeldToTheDocumentLimitAndARefusedOneSaysSoOnce)
+{
+    const QByteArray xml = "<krant><meta><krantnaam>Groot</krantnaam></meta>" + QByteArray(4000, ' ') + "</krant>";
+    const QString zip = files.path() + QStringLiteral("/groot.zip");
+    ASSERT_TRUE(ZipFixture::Write(zip, {ZipFixture::File("groot.xml", xml)}));
+    SetDocumentSizeLimit(1000);
+    const OpenOutcome big = OpenDocumentFile(zip, false, {});
+    SetDocumentSizeLimit(MaxDocumentBytes);
+    EXPECT_EQ(big.result, OpenResult::TooLarge);
+    const auto bigMessages = DocumentOpeningMessages(big, zip);
+    ASSERT_EQ(bigMessages.size(), 1u);
+    EXPECT_EQ(bigMessages[0].text, SetLangTxt(1113, QStringLiteral("groot.xml")));
+    EXPECT_TRUE(OpenDocumentFile(zip, false, {}).opened());
+
+    // An unsafe member refuses the whole package: the reader hears that, and not also "no XML".
+    const QString hostile = files.path() + QStringLiteral("/boos.zip");
+    ASSERT_TRUE(ZipFixture::Write(hostile, {ZipFixture::File("../boos.xml", "<a/>")}));
+    prompter.clear();
+    const OpenOutcome refused = OpenDocumentFile(hostile, false, {});
+    EXPECT_EQ(refused.result, OpenResult::PackageFailed);
+    EXPECT_TRUE(DocumentOpeningMessages(refused, hostile).empty());
+    EXPECT_EQ(prompter.questions().size(), 1u);
 }
 
 TEST_F(DocumentOpeningTest, AnAddOnlyOpenLeavesTheShownDocumentsLevels)

@@ -217,6 +217,35 @@ TEST_F(UnzipTest, APasswordIsAskedOnceForAllProtectedMembersAndAWrongOneAgain)
     EXPECT_FALSE(UnzipPasswordGivenUp());
 }
 
+TEST_F(UnzipTest, ANonAsciiPasswordOpensArchivesOfOldAndNewTools)
+{
+    const QString typed = QStringLiteral("w\u00e4chter");
+    // An older tool stored the password's Latin-1 bytes, a newer one its UTF-8.
+    const std::vector<ZipFixture::Member> old = {Protected("krant.xml", "<a/>",
+                                                           "w\xe4"
+                                                           "chter")};
+    m_prompter.answerInput(typed);
+    UnzipResult r = unzip(old);
+    EXPECT_TRUE(r.ok()) << r.detail.toStdString();
+    EXPECT_EQ(read("krant.xml"), "<a/>");
+    EXPECT_EQ(m_prompter.questions().size(), 1u);
+
+    QDir(m_out).removeRecursively();
+    QDir().mkpath(m_out);
+    m_prompter.clear();
+    ResetUnzipPasswordPrompt();
+    const std::vector<ZipFixture::Member> modern = {Protected("krant.xml", "<b/>",
+                                                              "w\xc3\xa4"
+                                                              "chter",
+                                                              ZIP_EM_AES_256)};
+    m_prompter.answerInput(typed);
+    r = unzip(modern);
+    EXPECT_TRUE(r.ok()) << r.detail.toStdString();
+    EXPECT_EQ(read("krant.xml"), "<b/>");
+    // Both byte forms are tried on one answer: the reader is asked once.
+    EXPECT_EQ(m_prompter.questions().size(), 1u);
+}
+
 TEST_F(UnzipTest, AnEmptyPasswordGivesUpForTheRestOfTheRun)
 {
     const std::vector<ZipFixture::Member> members = {Protected("krant.xml", "<k/>", "geheim"),
