@@ -107,14 +107,13 @@ TEST_F(OpenPackageTest, ARefusedPackageShowsNoDocumentAndLeavesNothingBehind)
     EXPECT_EQ(prompter.questions()[2].text, SetLangTxt(145, QStringLiteral("dagblad.exd")));
     EXPECT_TRUE(QDir(AppPaths::TempDir()).entryList(QDir::Files).isEmpty());
 
-    // A ZIP package with a hostile member: the unzip error, then no document.
+    // A ZIP package with a hostile member: the unzip error alone, then no document.
     ASSERT_TRUE(ZipFixture::Write(zip, {ZipFixture::File("../../dagblad.xml", "<krant/>")}));
     prompter.clear();
     open(zip);
     EXPECT_FALSE(::Run().DocumentOpen);
-    ASSERT_EQ(prompter.questions().size(), 2u);
+    ASSERT_EQ(prompter.questions().size(), 1u);
     EXPECT_TRUE(prompter.questions()[0].text.startsWith(QStringLiteral("Uncompress error: 60")));
-    EXPECT_EQ(prompter.questions()[1].text, SetLangTxt(1093));
     EXPECT_TRUE(QDir(AppPaths::TempDir()).entryList(QDir::Files).isEmpty());
 }
 
