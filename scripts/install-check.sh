@@ -14,7 +14,13 @@ src="$PWD"
 build="${1:-build}"
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+installed=
+cleanup() {
+  # A check that fails after the install still removes the package, so the next run starts clean.
+  if [ -n "$installed" ]; then DEBIAN_FRONTEND=noninteractive apt-get purge -y -q quillbook >/dev/null 2>&1 || true; fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
 fail() {
   echo "install-check: FAILED: $*" >&2
   exit 1
@@ -143,6 +149,7 @@ echo "== apt-get install, run from /usr, apt-get purge"
 if dpkg-query -W -f='${Status}' quillbook 2>/dev/null | grep -q 'install ok installed'; then
   fail "quillbook is installed already; remove it first"
 fi
+installed=yes
 DEBIAN_FRONTEND=noninteractive apt-get install -y -q "$deb" >"$work/apt.log" 2>&1 || { cat "$work/apt.log"; fail "apt-get install"; }
 [ "$(quillbook --version)" = "quillbook $version" ] || fail "quillbook --version says '$(quillbook --version)'"
 [ "$(command -v quillbook)" = /usr/bin/quillbook ] || fail "quillbook is not /usr/bin/quillbook"
@@ -158,6 +165,7 @@ echo '<duf/>' >"$reader/.local/share/Quillbook/DUF/NOORDERLICHT-20261205.duf"
 (cd "$reader" && find . -type f -print0 | sort -z | xargs -0 sha256sum) >"$work/reader.before"
 dpkg -L quillbook | sort >"$work/owned.list"
 DEBIAN_FRONTEND=noninteractive apt-get purge -y -q quillbook >>"$work/apt.log" 2>&1 || { cat "$work/apt.log"; fail "apt-get purge"; }
+installed=
 while read -r f; do
   if [ -e "$f" ] && [ ! -d "$f" ]; then fail "$f is left after removal"; fi
 done <"$work/owned.list"
