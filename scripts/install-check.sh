@@ -75,6 +75,11 @@ check_state() {
   grep -qx "first section: Voorpagina" "$1" || fail "the first section is not listed: $(cat "$1")"
 }
 
+echo "== install under another prefix and run from there"
+cmake --install "$build" --prefix "$work/opt" >/dev/null
+offscreen "$work/opt/bin/quillbook" "$work/opt/share/quillbook/samples/dagblad.xml" >"$work/state-opt.txt"
+check_state "$work/state-opt.txt"
+
 echo "== run the installed tree from another folder, offscreen, without the source tree"
 cp -a "$root" "$work/moved"
 offscreen strace -f -qq -e trace=%file -o "$work/strace.log" "$work/moved/bin/quillbook" \
@@ -150,11 +155,16 @@ if dpkg-query -W -f='${Status}' quillbook 2>/dev/null | grep -q 'install ok inst
   fail "quillbook is installed already; remove it first"
 fi
 installed=yes
-DEBIAN_FRONTEND=noninteractive apt-get install -y -q "$deb" >"$work/apt.log" 2>&1 || { cat "$work/apt.log"; fail "apt-get install"; }
+DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "$deb" >"$work/apt.log" 2>&1 || { cat "$work/apt.log"; fail "apt-get install"; }
 [ "$(quillbook --version)" = "quillbook $version" ] || fail "quillbook --version says '$(quillbook --version)'"
 [ "$(command -v quillbook)" = /usr/bin/quillbook ] || fail "quillbook is not /usr/bin/quillbook"
 offscreen /usr/bin/quillbook /usr/share/quillbook/samples/dagblad.xml >"$work/state-usr.txt"
 check_state "$work/state-usr.txt"
+# The package's triggers refreshed the system's MIME and desktop databases.
+[ "$(env -u XDG_CURRENT_DESKTOP XDG_DATA_HOME="$work/empty" xdg-mime query filetype "$types/krant.exb")" = \
+  application/x-quillbook-encrypted ] || fail "the system's MIME database does not know .exb"
+grep -q '^application/x-quillbook-encrypted=.*quillbook.desktop' /usr/share/applications/mimeinfo.cache ||
+  fail "the desktop database does not list quillbook.desktop for encrypted packages"
 # The reader's own files: those the program wrote in the run above, and some made by hand.
 [ -d "$reader/.local/share/Quillbook/temp" ] || fail "the program made no user folder"
 mkdir -p "$reader/.config/Quillbook" "$reader/.local/share/Quillbook/DUF"
@@ -171,6 +181,7 @@ while read -r f; do
 done <"$work/owned.list"
 left=$(find /usr -iname '*quillbook*' 2>/dev/null | head -5)
 [ -z "$left" ] || fail "left under /usr after removal: $left"
+! grep -q quillbook /usr/share/applications/mimeinfo.cache 2>/dev/null || fail "the desktop database still lists quillbook"
 (cd "$reader" && find . -type f -print0 | sort -z | xargs -0 sha256sum) >"$work/reader.after"
 diff -u "$work/reader.before" "$work/reader.after" || fail "the reader's files changed on removal"
 echo "installed, ran from /usr and removed cleanly; the reader's $(wc -l <"$work/reader.after") files are untouched"
