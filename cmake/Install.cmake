@@ -41,7 +41,9 @@ add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/packaging/changelog.gz
                    DEPENDS ${QB_PACKAGING_DIR}/debian/changelog VERBATIM)
 list(APPEND _qb_gz_files ${CMAKE_BINARY_DIR}/packaging/changelog.gz)
 add_custom_target(qb_packaging_files ALL DEPENDS ${_qb_gz_files})
+# quillbook-pack --help points publishers to the container format description.
 install(FILES ${CMAKE_BINARY_DIR}/packaging/changelog.gz ${QB_PACKAGING_DIR}/debian/copyright
+              ${CMAKE_SOURCE_DIR}/docs/container-format.md
         DESTINATION ${QB_DOC_INSTALL_DIR})
 
 # Debian package. The MIME, desktop, icon and manual databases are refreshed by the

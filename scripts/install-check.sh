@@ -32,7 +32,7 @@ root="$work/dest/usr"
 for f in bin/quillbook bin/quillbook-pack share/applications/quillbook.desktop share/mime/packages/quillbook.xml \
   share/metainfo/io.github.quillbook.Quillbook.metainfo.xml share/icons/hicolor/scalable/apps/quillbook.svg \
   share/man/man1/quillbook.1.gz share/man/man1/quillbook-pack.1.gz share/doc/quillbook/copyright \
-  share/doc/quillbook/changelog.gz; do
+  share/doc/quillbook/changelog.gz share/doc/quillbook/container-format.md; do
   [ -f "$root/$f" ] || fail "$f is not installed"
 done
 while read -r f; do
