@@ -1,9 +1,61 @@
+#include "app/core/RunState.h"
 #include "app/ui/Startup.h"
+#include "app/ui/frmMain.h"
+#include "navigation/NavList.h"
 
 #include <QApplication>
+#include <QLineEdit>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// Answers --version and --help, which need no window. The rest of the command
+// line is one document path, so only a lone option counts.
+bool AnswerWithoutWindow(int argc, char** argv, int& status)
+{
+    if (argc != 2)
+        return false;
+    if (std::strcmp(argv[1], "--version") == 0) {
+        std::printf("quillbook %s\n", QB_VERSION);
+    } else if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
+        std::printf("Usage: quillbook [PATH TO DOCUMENT]\n"
+                    "Reads newspapers, magazines and books delivered as XML, ZIP (.zip, .cxb)\n"
+                    "or encrypted (.exb, .exd) document packages.\n"
+                    "Everything after the program name is one path, blanks included.\n"
+                    "\n"
+                    "  --help       show this text\n"
+                    "  --version    show the version\n"
+                    "\n"
+                    "See quillbook(1) for the keys, files and environment variables.\n");
+    } else {
+        return false;
+    }
+    status = std::fflush(stdout) == 0 ? 0 : 1;
+    return true;
+}
+
+// With QUILLBOOK_PRINT_STATE set, the program reports what it shows once the
+// document named on the command line is open, then ends: for checks that run
+// without a screen reader. Exit status 1 when no document is open.
+int PrintState(const Startup& startup)
+{
+    frmMain* w = startup.mainWindow();
+    const QStringList sections = w->NavLists->entries(1);
+    std::printf("window: %s\ntitle: %s\nfirst section: %s\n", qUtf8Printable(w->windowTitle()),
+                qUtf8Printable(w->txtTitle->text()), qUtf8Printable(sections.value(0)));
+    std::fflush(stdout);
+    return Run().DocumentOpen ? 0 : 1;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
+    int status = 0;
+    if (AnswerWithoutWindow(argc, argv, status))
+        return status;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillbook"));
     QApplication::setOrganizationName(QStringLiteral("Quillbook"));
@@ -12,5 +64,7 @@ int main(int argc, char** argv)
     arguments.removeFirst();
     if (!startup.Main(arguments))
         return 1;
+    if (qEnvironmentVariableIsSet("QUILLBOOK_PRINT_STATE"))
+        return PrintState(startup);
     return QApplication::exec();
 }

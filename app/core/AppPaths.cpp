@@ -17,15 +17,36 @@ namespace {
 QString g_dataDir;
 QString g_userDir;
 
+bool holdsData(const QString& dir)
+{
+    return !dir.isEmpty() && QFileInfo(dir + QStringLiteral("/Languages")).isDir();
+}
+
+// True when path, with links resolved, is dir or lies below it. dir is taken
+// as it stands, so an installed program never touches a build tree's folders.
+bool isInside(const QString& path, const QString& dir)
+{
+    const QString p = QFileInfo(path).canonicalFilePath();
+    const QString d = QDir::cleanPath(dir);
+    return !p.isEmpty() && !dir.isEmpty() && (p == d || p.startsWith(d + QLatin1Char('/')));
+}
+
+QString executableDir()
+{
+    if (QCoreApplication::instance())
+        return QCoreApplication::applicationDirPath();
+    return QFileInfo(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath()).path();
+}
+
 QString resolveDataDir()
 {
-    const QString fromEnv = qEnvironmentVariable("QB_DATA_DIR");
-    if (!fromEnv.isEmpty())
-        return QDir::cleanPath(fromEnv);
-    const QString source = QStringLiteral(QB_SOURCE_DATA_DIR);
-    if (QFileInfo(source + QStringLiteral("/Languages")).isDir())
-        return QDir::cleanPath(source);
-    return QDir::cleanPath(QStringLiteral(QB_INSTALL_DATA_DIR));
+    DataDirCandidates where;
+    where.fromEnv = qEnvironmentVariable("QB_DATA_DIR");
+    where.executableDir = executableDir();
+    where.buildDir = QStringLiteral(QB_BUILD_DIR);
+    where.sourceDataDir = QStringLiteral(QB_SOURCE_DATA_DIR);
+    where.installDataDir = QStringLiteral(QB_INSTALL_DATA_DIR);
+    return FindDataDir(where);
 }
 
 QString resolveUserDir()
@@ -130,6 +151,20 @@ bool MakeOwnWorkingFolder()
 }
 
 } // namespace
+
+QString FindDataDir(const DataDirCandidates& where)
+{
+    if (!where.fromEnv.isEmpty())
+        return QDir::cleanPath(where.fromEnv);
+    if (isInside(where.executableDir, where.buildDir) && holdsData(where.sourceDataDir))
+        return QDir::cleanPath(where.sourceDataDir);
+    if (!where.executableDir.isEmpty()) {
+        const QString beside = QDir::cleanPath(where.executableDir + QStringLiteral("/../share/quillbook"));
+        if (holdsData(beside))
+            return beside;
+    }
+    return QDir::cleanPath(where.installDataDir);
+}
 
 bool Init()
 {

@@ -8,10 +8,24 @@
 namespace AppPaths {
 
 // Resolves the folders and creates the user folder and this instance's working folder.
-// Data: $QB_DATA_DIR, else the source tree's data/ when run from a build tree,
-// else <prefix>/share/quillbook. User: $QUILLBOOK_HOME, else
-// $XDG_DATA_HOME/Quillbook. Returns false when the user folder cannot be made.
+// Data: see FindDataDir. User: $QUILLBOOK_HOME, else $XDG_DATA_HOME/Quillbook.
+// Returns false when the user folder cannot be made.
 bool Init();
+
+// Where the data folder is looked for, in this order.
+struct DataDirCandidates {
+    QString fromEnv;        // $QB_DATA_DIR: used as given, even when it does not exist
+    QString executableDir;  // the folder of the running program
+    QString buildDir;       // the build tree the program was built in, without links
+    QString sourceDataDir;  // data/ of the source tree
+    QString installDataDir; // <prefix>/share/quillbook as configured
+};
+
+// The data folder: fromEnv when set; the source tree's data/ when the program
+// runs from inside its build tree; <executableDir>/../share/quillbook, so that
+// a moved install prefix still finds its own data; else the configured install
+// folder. A folder counts as data only when it has Languages/ in it.
+QString FindDataDir(const DataDirCandidates& where);
 
 // Read-only data folder, without a trailing slash.
 QString DataDir();
