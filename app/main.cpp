@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstring>
@@ -64,7 +65,16 @@ int main(int argc, char** argv)
     arguments.removeFirst();
     if (!startup.Main(arguments))
         return 1;
-    if (qEnvironmentVariableIsSet("QUILLBOOK_PRINT_STATE"))
-        return PrintState(startup);
+    if (qEnvironmentVariableIsSet("QUILLBOOK_PRINT_STATE")) {
+        // The document opens from the event loop: report once that has ended.
+        auto* poll = new QTimer(&app);
+        QObject::connect(poll, &QTimer::timeout, &app, [&startup, poll] {
+            if (!startup.commandLineOpenEnded())
+                return;
+            poll->stop();
+            QApplication::exit(PrintState(startup));
+        });
+        poll->start(20);
+    }
     return QApplication::exec();
 }

@@ -66,6 +66,7 @@ bool Startup::Main(const QStringList& arguments)
             QString path = m_commandLinePath;
             bool addOnly = false;
             m_main->OpenFile(path, addOnly);
+            m_openEnded = true;
         });
     }
     return true;

@@ -21,11 +21,14 @@ public:
     frmMain* mainWindow() const { return m_main.get(); }
     // The path taken from the command line (empty when none).
     const QString& commandLinePath() const { return m_commandLinePath; }
+    // Whether the opening of that path has ended (or there was none).
+    bool commandLineOpenEnded() const { return m_commandLinePath.isEmpty() || m_openEnded; }
 
 private:
     std::unique_ptr<frmMain> m_main;
     std::unique_ptr<QtPrompter> m_prompter;
     QString m_commandLinePath;
+    bool m_openEnded = false;
 };
 
 // The whole argument string is one path: the arguments joined by blanks,
