@@ -6,21 +6,18 @@
 #include "navigation/NavList.h"
 #include "navigation/NavigationHost.h"
 #include "navigation/WordCount.h"
+#include "package/NavIndex.h"
 #include "render/TextAssembly.h"
 #include "render/TextState.h"
 #include "render/TextViewer.h"
 #include "settings/modLanguage.h"
 
-#include <QSet>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextLayout>
 #include <algorithm>
 
 namespace {
-
-// Level-2 heading ids are k·100 + j, so one heading can number at most 98 below it.
-constexpr int MaxEntriesBelowHeading = 98;
 
 bool IsPhraseDelimiter(QChar c)
 {
@@ -81,66 +78,56 @@ void Navigator::ShowFirstLevel()
     ShowInfo(rs.CurrentLevel, true);
 }
 
+int32_t Navigator::EntryAt(int list, int row) const
+{
+    if (list < 0 || static_cast<size_t>(list) >= m_rows.size() || row < 0 ||
+        static_cast<size_t>(row) >= m_rows[size_t(list)].size())
+        return -1;
+    return m_rows[size_t(list)][size_t(row)];
+}
+
+int32_t Navigator::SelectedId(int list) const
+{
+    const int32_t entry = EntryAt(list, m_lists.ListIndex(list));
+    const NavIndex& index = DocumentNavIndex();
+    if (entry < 0 || entry >= static_cast<int32_t>(index.entries().size()))
+        return 0;
+    return index.at(entry).id;
+}
+
 void Navigator::LoadLevelTitles(int16_t level)
 {
     GuardedVoid("LoadLevelTitles", [&] {
-        RunState& rs = Run();
         if (level < 1 || level > 6)
             RaiseError(ErrNo::SubscriptOutOfRange, QStringLiteral("Subscript out of range"));
         m_lists.ensureList(level);
+        if (m_rows.size() <= size_t(level))
+            m_rows.resize(size_t(level) + 1);
 
         SetStep(QStringLiteral("Select the headings of the level"));
-        QString query;
-        int parentId = 0;
-        if (level == 1) {
-            query = QStringLiteral("//") + rs.XdfNavLevel[1].trimmed();
+        const NavIndex& index = DocumentNavIndex();
+        std::vector<int32_t> rows;
+        if (!index.isFor(Run().XmlDoc.asNode().identity())) {
+            // Headings numbered for another document are never shown for this one.
+        } else if (level == 1) {
+            rows = index.roots();
         } else {
-            const int p = m_lists.ListIndex(level - 1) + 1;
-            parentId = p * 100;
-            query = QStringLiteral("//head[@id $gt$ %1 and @id $lt$ %2]").arg(p * 100).arg(p * 100 + 99);
-        }
-        m_lists.clear(level);
-        const DomNodeList nodes = rs.XmlDoc.selectNodes(query);
-
-        // Below a level-1 heading only its own headings may be listed: past the
-        // 98th, ids run into the next heading's numbers, so those are left out
-        // and the overflow is logged rather than shown under the wrong heading.
-        QSet<const void*> own;
-        int ownCount = -1;
-        if (level == 2 && rs.NavLevelCount >= 2) {
-            SetStep(QStringLiteral("Gather the headings below the selected heading"));
-            const QString path1 = rs.XdfNavLevel[1].trimmed();
-            DomNode top =
-                rs.XmlDoc.selectSingleNode(QStringLiteral("//") + path1 + QStringLiteral("[@id = %1]").arg(parentId));
-            for (qsizetype i = 0; i < path1.count(QLatin1Char('/')) && !top.isNull(); ++i)
-                top = top.parentNode();
-            if (!top.isNull()) {
-                const DomNodeList below = top.selectNodes(rs.XdfNavLevel[2].trimmed());
-                ownCount = below.length();
-                for (const DomNode& n : below)
-                    own.insert(n.identity());
-            }
+            const int32_t parent = EntryAt(level - 1, m_lists.ListIndex(level - 1));
+            if (parent >= 0)
+                rows = index.childrenOf(parent);
         }
 
         SetStep(QStringLiteral("Fill the list"));
         QStringList entries;
-        for (const DomNode& node : nodes) {
-            if (ownCount >= 0 && !own.contains(node.identity()))
-                continue;
-            // The heading is in hand: no need to look it up again by its id.
-            entries << node.text() + WordCount(node, level);
+        entries.reserve(static_cast<qsizetype>(rows.size()));
+        for (const int32_t entry : rows) {
+            const DomNode& heading = index.at(entry).heading;
+            entries << heading.text() + WordCount(heading, level);
         }
+        m_rows[size_t(level)] = std::move(rows);
         m_lists.setEntries(level, entries);
-        m_lists.setListIndex(level, 0);
+        m_lists.setListIndex(level, entries.isEmpty() ? -1 : 0);
         m_host.listsChanged();
-        if (ownCount > MaxEntriesBelowHeading) {
-            SetStep(QStringLiteral("Fill the list"));
-            RaiseError(ErrNo::Overflow,
-                       QStringLiteral("Overflow: heading %1 has %2 headings below it; only the first %3 can be listed")
-                           .arg(parentId)
-                           .arg(ownCount)
-                           .arg(MaxEntriesBelowHeading));
-        }
     });
 }
 
@@ -252,13 +239,14 @@ void Navigator::SetNavigationOptions()
                 next = row < m_lists.entries(0).size() - 1;
                 previous = row >= 1;
             } else {
+                // Any list from the first down to the deepest that is not at its end can move.
                 const int deepest = std::max<int>(rs.NavLevelCount, 1);
-                const int l = m_lists.ListIndex(1);
-                const int lLast = static_cast<int>(m_lists.entries(1).size()) - 1;
-                const int d = m_lists.ListIndex(deepest);
-                const int dLast = static_cast<int>(m_lists.entries(deepest).size()) - 1;
-                next = l < lLast || (l == lLast && d < dLast);
-                previous = l > 0 || (l == 0 && d > 0);
+                for (int list = 1; list <= deepest; ++list) {
+                    const int row = m_lists.ListIndex(list);
+                    const int last = static_cast<int>(m_lists.entries(list).size()) - 1;
+                    next = next || (row >= 0 && row < last);
+                    previous = previous || row > 0;
+                }
             }
         }
         m_host.setNavigationOptions(up, next, previous);
@@ -305,24 +293,9 @@ void Navigator::GoArticle(int direction)
             // The deepest list (or the search results) moves across its parent's
             // boundaries; a higher list moves only within itself.
             if (rs.CurrentLevel >= deepest) {
-                const int row = m_lists.ListIndex(deepest);
-                const int parent = deepest - 1;
-                if (next ? row < count(deepest) - 1 : row >= 1) {
-                    m_lists.setListIndex(deepest, next ? row + 1 : row - 1);
-                } else if (parent < 1) {
-                    // One flat list (search results, or a one-level document): its ends are the document's.
+                if (!StepDeepest(deepest, next)) {
                     ends(next);
                     return;
-                } else {
-                    const int parentRow = m_lists.ListIndex(parent);
-                    if (next ? parentRow >= count(parent) - 1 : parentRow <= 0) {
-                        ends(next);
-                        return;
-                    }
-                    m_host.playSound(QStringLiteral("Navigate.wav"));
-                    m_lists.setListIndex(parent, next ? parentRow + 1 : parentRow - 1);
-                    LoadLevelTitles(static_cast<int16_t>(deepest));
-                    m_lists.setListIndex(deepest, next ? 0 : count(deepest) - 1);
                 }
             } else {
                 const int list = rs.CurrentLevel;
@@ -340,6 +313,36 @@ void Navigator::GoArticle(int direction)
             LoadText(rs.CurrentLevel, 0, QString());
         ShowInfo(rs.CurrentLevel, true);
     });
+}
+
+bool Navigator::StepDeepest(int deepest, bool next)
+{
+    auto count = [this](int list) { return static_cast<int>(m_lists.entries(list).size()); };
+    const int row = m_lists.ListIndex(deepest);
+    if (next ? row < count(deepest) - 1 : row >= 1) {
+        m_lists.setListIndex(deepest, next ? row + 1 : row - 1);
+        return true;
+    }
+    // The nearest list above that can move takes the step; the lists below it
+    // are filled anew and start at their first (or last) entry. One flat list
+    // (search results, a one-level document) has the document's ends as its own.
+    int moving = deepest - 1;
+    for (; moving >= 1; --moving) {
+        const int r = m_lists.ListIndex(moving);
+        if (next ? r < count(moving) - 1 : r >= 1)
+            break;
+    }
+    if (moving < 1)
+        return false;
+    m_host.playSound(QStringLiteral("Navigate.wav"));
+    const int r = m_lists.ListIndex(moving);
+    m_lists.setListIndex(moving, next ? r + 1 : r - 1);
+    for (int list = moving + 1; list <= deepest; ++list) {
+        LoadLevelTitles(static_cast<int16_t>(list));
+        if (!next)
+            m_lists.setListIndex(list, count(list) - 1);
+    }
+    return true;
 }
 
 void Navigator::GoPhrase(int direction)
@@ -457,10 +460,8 @@ void Navigator::LoadText(int16_t level, int32_t position, const QString& pageTex
             if (row < 0 || static_cast<size_t>(row) >= txt.FoundIds.size())
                 RaiseError(ErrNo::SubscriptOutOfRange, QStringLiteral("Subscript out of range"));
             id = txt.FoundIds[static_cast<size_t>(row)];
-        } else if (rs.NavLevelCount < 2) {
-            id = (m_lists.ListIndex(1) + 1) * 100;
         } else {
-            id = (m_lists.ListIndex(1) + 1) * 100 + (m_lists.ListIndex(2) + 1);
+            id = SelectedId(std::max<int>(rs.NavLevelCount, 1));
         }
         m_assembly.LoadText(id, position, pageText);
     });

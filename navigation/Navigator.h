@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <vector>
 
 class NavList;
 class NavigationHost;
@@ -48,10 +49,21 @@ public:
 
     // The selected entry's text in list `list`, or empty.
     QString SelectedEntry(int list) const;
+    // The document heading shown in row `row` of navigation list `list` (1..6), as an
+    // index into DocumentNavIndex(); -1 when there is none.
+    int32_t EntryAt(int list, int row) const;
+    // The id of the heading selected in list `list`, or 0.
+    int32_t SelectedId(int list) const;
 
 private:
+    // Moves the deepest list one entry on (next) or back, over the ends of
+    // the lists above it; false at the document's end.
+    bool StepDeepest(int deepest, bool next);
+
     NavList& m_lists;
     TextViewer& m_viewer;
     TextAssembly& m_assembly;
     NavigationHost& m_host;
+    // For each navigation list, the heading of each row.
+    std::vector<std::vector<int32_t>> m_rows;
 };

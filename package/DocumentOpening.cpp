@@ -5,6 +5,7 @@
 #include "app/core/ErrorConvention.h"
 #include "app/core/RunState.h"
 #include "app/core/WorkingFolder.h"
+#include "package/NavIndex.h"
 #include "package/modUnzip.h"
 #include "package/modXML.h"
 #include "package/modXdf.h"
@@ -88,6 +89,8 @@ void ResetDocumentState()
     rs.XdfNavLevel = {};
     rs.NavLevelCount = 0;
     rs.HasPageNumbers = false;
+    // The index holds the last document's tree; let it go before the next is read.
+    DocumentNavIndex().clear();
 }
 
 OpenOutcome OpenDocumentFile(const QString& path, bool addOnly, const DecryptPackage& decrypt)

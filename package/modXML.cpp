@@ -2,6 +2,7 @@
 
 #include "app/core/ErrorConvention.h"
 #include "app/core/RunState.h"
+#include "package/NavIndex.h"
 
 #include <QHash>
 #include <QRegularExpression>
@@ -430,7 +431,9 @@ std::vector<std::pair<DomNode, NavKind>> NavigationNodes(const RunState& rs, con
 
 void AddNodeIds()
 {
-    GuardedVoid("AddNodeIds", [] {
+    NavIndex& index = DocumentNavIndex();
+    index.clear(Run().XmlDoc.asNode().identity());
+    GuardedVoid("AddNodeIds", [&index] {
         RunState& rs = Run();
         SetStep(QStringLiteral("Select the navigation nodes"));
         if (rs.XdfNavLevel[1].trimmed().isEmpty())
@@ -466,7 +469,8 @@ void AddNodeIds()
             ++l1;
             l2 = 0;
             page = 0;
-            AddAttribute(node, id, Ordinal(l1) + Ordinal(0));
+            const int32_t entry = index.add(node, 1, -1, l1);
+            AddAttribute(node, id, NavIndex::IdText(index.at(entry).id));
             if (!twoLevels)
                 continue;
             SetStep(QStringLiteral("Give the level-2 nodes their ids"));
@@ -479,8 +483,30 @@ void AddNodeIds()
             level2Ordinal.clear();
             for (const DomNode& sub : grandparent.selectNodes(level2)) {
                 ++ordinal;
-                AddAttribute(sub, id, Ordinal(l1) + Ordinal(ordinal));
+                const int32_t child = index.add(sub, 2, entry, ordinal);
+                AddAttribute(sub, id, NavIndex::IdText(index.at(child).id));
                 level2Ordinal.insert(sub.identity(), ordinal);
+            }
+        }
+
+        // Deeper levels: each heading's own unit (its grandparent) holds the headings below it.
+        for (int level = 3; level <= std::min<int>(rs.NavLevelCount, 6); ++level) {
+            const QString pattern = rs.XdfNavLevel[size_t(level)].trimmed();
+            if (pattern.isEmpty())
+                break;
+            SetStep(QStringLiteral("Give the level-%1 nodes their ids").arg(level));
+            const auto count = static_cast<int32_t>(index.entries().size());
+            for (int32_t parent = 0; parent < count; ++parent) {
+                if (index.at(parent).level != level - 1)
+                    continue;
+                const DomNode unit = index.at(parent).heading.parentNode().parentNode();
+                if (unit.isNull())
+                    continue;
+                int ordinal = 0;
+                for (const DomNode& sub : unit.selectNodes(pattern)) {
+                    const int32_t child = index.add(sub, static_cast<int16_t>(level), parent, ++ordinal);
+                    AddAttribute(sub, id, NavIndex::IdText(index.at(child).id));
+                }
             }
         }
     });

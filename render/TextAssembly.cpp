@@ -1,5 +1,7 @@
 #include "render/TextAssembly.h"
 
+#include "package/NavIndex.h"
+
 #include "app/core/ErrorConvention.h"
 #include "app/core/Prompter.h"
 #include "app/core/RunState.h"
@@ -83,6 +85,11 @@ TextAssembly::TextAssembly(TextViewer& viewer) : m_viewer(viewer), m_parser(this
 
 DomNode TextAssembly::FindHeading(const DomDocument& doc, int32_t id)
 {
+    // The open document's headings are indexed by id; another document is searched.
+    if (const NavIndex& index = DocumentNavIndex(); index.isFor(doc.asNode().identity())) {
+        if (const int32_t entry = index.indexOfId(id); entry >= 0)
+            return index.at(entry).heading;
+    }
     // Ids are written with leading zeros and compared as numbers.
     return doc.asNode().selectSingleNode(QStringLiteral("//head[@id = number($id)]"),
                                          {{QStringLiteral("id"), QString::number(id)}});

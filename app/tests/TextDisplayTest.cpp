@@ -47,11 +47,10 @@ protected:
     void Select(int section, int article)
     {
         NavList* lists = window->NavLists;
-        lists->setEntries(1, QStringList(12, QStringLiteral("section")));
+        window->LoadLevelTitles(1);
         lists->setListIndex(1, section);
-        lists->setEntries(2, QStringList(99, QStringLiteral("article")));
+        window->LoadLevelTitles(2);
         lists->setListIndex(2, article);
-        ::Run().NavLevelCount = 2;
     }
 
     // Point size of the first character of the text.

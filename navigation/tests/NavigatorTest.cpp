@@ -8,6 +8,7 @@
 #include "navigation/NavList.h"
 #include "navigation/NavigationHost.h"
 #include "package/DocumentOpening.h"
+#include "package/NavIndex.h"
 #include "package/modEntities.h"
 #include "render/TextAssembly.h"
 #include "render/TextState.h"
@@ -386,27 +387,110 @@ TEST_F(NavigatorTest, ThreeLevelsGetAListEach)
     EXPECT_EQ(row(3), -1);
 }
 
-TEST_F(NavigatorTest, MoreThan98ArticlesInASectionAreLoggedNotMisfiled)
+TEST_F(NavigatorTest, ASectionOf2000ArticlesListsThemAllAndEachOpensItsOwnText)
 {
     QByteArray xml = "<krant><meta><krantnaam>Vol</krantnaam></meta><rubriek><titel><head>Vol</head></titel>";
-    for (int j = 1; j <= 101; ++j)
-        xml += "<artikel><titel><head>A" + QByteArray::number(j) + "</head></titel><p>x</p></artikel>";
+    for (int j = 1; j <= 2000; ++j)
+        xml += "<artikel><titel><head>A" + QByteArray::number(j) + "</head></titel><p>tekst " + QByteArray::number(j) +
+               "</p></artikel>";
     xml += "</rubriek><rubriek><titel><head>Leeg</head></titel>"
            "<artikel><titel><head>Enige</head></titel><p>y</p></artikel></rubriek></krant>";
     openFromWorkingFolder(xml,
                           "DOC_TITLE_TAG=krantnaam\nNAV_LEVEL1=rubriek/titel/head\nNAV_LEVEL2=artikel/titel/head\n");
     Opts().ShowWordCount = false;
     key(Qt::Key_Right);
-    EXPECT_EQ(entries(2).size(), 98);
-    EXPECT_EQ(entries(2).last(), QStringLiteral("A98"));
-    const QString log = QString::fromUtf8(TestHome::ReadFile(AppPaths::ErrorLogPath()));
-    EXPECT_TRUE(log.contains(QStringLiteral("LoadLevelTitles"))) << log.toStdString();
-    EXPECT_TRUE(log.contains(QStringLiteral("101"))) << log.toStdString();
-    // The next section lists only its own article.
-    key(Qt::Key_Left);
+    ASSERT_EQ(entries(2).size(), 2000);
+    EXPECT_EQ(entries(2)[98], QStringLiteral("A99"));
+    // End reaches the last; it opens its own text, not another's.
+    key(Qt::Key_End);
+    key(Qt::Key_Return);
+    EXPECT_TRUE(text().startsWith(QStringLiteral("A2000"))) << text().toStdString();
+    // The 98th keeps the id usage files have always stored; the 99th gets one of its own.
+    keypad(Qt::Key_8);
+    EXPECT_EQ(Txt().CurrentHeadId, 101);
+    lists.setListIndex(2, 97);
+    nav.LoadText(9, 0, QString());
+    EXPECT_EQ(Txt().CurrentHeadId, 198);
+    lists.setListIndex(2, 98);
+    nav.LoadText(9, 0, QString());
+    EXPECT_TRUE(text().startsWith(QStringLiteral("A99")));
+    EXPECT_GE(Txt().CurrentHeadId, NavIndex::WideIdBase);
+    // Alt+Right from the last article crosses into the next section's only one.
+    lists.setListIndex(2, 1999);
+    nav.LoadText(9, 0, QString());
+    key(Qt::Key_Right, Qt::AltModifier);
+    EXPECT_EQ(row(1), 1);
+    EXPECT_EQ(entries(2), QStringList{QStringLiteral("Enige")});
+    EXPECT_TRUE(text().startsWith(QStringLiteral("Enige")));
+    EXPECT_TRUE(TestHome::ReadFile(AppPaths::ErrorLogPath()).isEmpty());
+}
+
+TEST_F(NavigatorTest, AFourLevelBookShowsEachEntrysOwnChildrenAndText)
+{
+    // Parts, chapters, sections, subsections; titles say where they stand ("2.1.2").
+    QByteArray xml = "<boek><info><titel>Vier</titel></info>";
+    for (int p = 1; p <= 2; ++p) {
+        xml += "<deel><kop><head>D" + QByteArray::number(p) + "</head></kop>";
+        for (int c = 1; c <= 2; ++c) {
+            const QByteArray cn = QByteArray::number(p) + "." + QByteArray::number(c);
+            xml += "<hoofdstuk><kop><head>H" + cn + "</head></kop>";
+            for (int s2 = 1; s2 <= 2; ++s2) {
+                const QByteArray sn = cn + "." + QByteArray::number(s2);
+                xml += "<sectie><kop><head>S" + sn + "</head></kop><p>Tekst van S" + sn + ".</p>";
+                for (int u = 1; u <= 3; ++u) {
+                    const QByteArray un = sn + "." + QByteArray::number(u);
+                    xml += "<sub><kop><head>U" + un + "</head></kop><p>Tekst van U" + un + ".</p></sub>";
+                }
+                xml += "</sectie>";
+            }
+            xml += "</hoofdstuk>";
+        }
+        xml += "</deel>";
+    }
+    xml += "</boek>";
+    openFromWorkingFolder(xml, "DOC_TITLE_TAG=titel\nNAV_LEVEL1=deel/kop/head\nNAV_LEVEL2=hoofdstuk/kop/head\n"
+                               "NAV_LEVEL3=sectie/kop/head\nNAV_LEVEL4=sub/kop/head\n");
+    ASSERT_EQ(::Run().NavLevelCount, 4);
+    EXPECT_EQ(entries(1), (QStringList{"D1", "D2"}));
     key(Qt::Key_Down);
     key(Qt::Key_Right);
-    EXPECT_EQ(entries(2), QStringList{QStringLiteral("Enige")});
+    EXPECT_EQ(entries(2), (QStringList{"H2.1", "H2.2"}));
+    key(Qt::Key_Down);
+    key(Qt::Key_Right);
+    EXPECT_EQ(entries(3).size(), 2);
+    EXPECT_TRUE(entries(3)[0].startsWith(QStringLiteral("S2.2.1")));
+    key(Qt::Key_Down);
+    key(Qt::Key_Right);
+    ASSERT_EQ(level(), 4);
+    ASSERT_EQ(entries(4).size(), 3);
+    for (int u = 0; u < 3; ++u)
+        EXPECT_TRUE(entries(4)[u].startsWith(QStringLiteral("U2.2.2.%1 [").arg(u + 1))) << entries(4)[u].toStdString();
+    key(Qt::Key_Down);
+    key(Qt::Key_Right);
+    EXPECT_TRUE(text().startsWith(QStringLiteral("U2.2.2.2"))) << text().toStdString();
+    EXPECT_EQ(host.location, QStringLiteral("D2 / H2.2 / S2.2.2 / ") + entries(4)[1]);
+    // Next article runs on over the ends of the deeper lists: from the last
+    // subsection of S2.2.2 ... which is the last of the book.
+    key(Qt::Key_Right, Qt::AltModifier);
+    EXPECT_TRUE(text().startsWith(QStringLiteral("U2.2.2.3")));
+    key(Qt::Key_Right, Qt::AltModifier);
+    EXPECT_EQ(host.sounds.last(), QStringLiteral("EndDocument.wav"));
+    // Back over a chapter's end: from U2.1.1.1 back to U1.2.2.3, the lists refilled.
+    lists.setListIndex(2, 0);
+    nav.LoadLevelTitles(3);
+    nav.LoadLevelTitles(4);
+    nav.LoadText(9, 0, QString());
+    EXPECT_TRUE(text().startsWith(QStringLiteral("U2.1.1.1")));
+    key(Qt::Key_Left, Qt::AltModifier);
+    EXPECT_TRUE(text().startsWith(QStringLiteral("U1.2.2.3"))) << text().toStdString();
+    EXPECT_EQ(host.sounds.last(), QStringLiteral("Navigate.wav"));
+    EXPECT_EQ(row(1), 0);
+    EXPECT_EQ(row(2), 1);
+    EXPECT_EQ(row(3), 1);
+    EXPECT_EQ(row(4), 2);
+    // Level-1 and level-2 ids are the classic ones.
+    EXPECT_EQ(TextAssembly::FindHeading(::Run().XmlDoc, 202).text(), QStringLiteral("H2.2"));
+    EXPECT_EQ(TextAssembly::FindHeading(::Run().XmlDoc, 100).text(), QStringLiteral("D1"));
 }
 
 } // namespace

@@ -1,0 +1,61 @@
+#include "package/NavIndex.h"
+
+void NavIndex::clear(const void* document)
+{
+    m_document = document;
+    m_entries.clear();
+    m_roots.clear();
+    m_byId.clear();
+    m_nextWide = WideIdBase;
+}
+
+int32_t NavIndex::idFor(int16_t level, int32_t parentId, int ordinal)
+{
+    if (level == 1 && ordinal <= MaxClassicLevel1)
+        return ordinal * 100;
+    if (level == 2 && parentId < WideIdBase && ordinal <= MaxClassicLevel2)
+        return parentId + ordinal;
+    return m_nextWide++;
+}
+
+int32_t NavIndex::add(const DomNode& heading, int16_t level, int32_t parent, int ordinal)
+{
+    const int32_t parentId = parent >= 0 ? m_entries[size_t(parent)].id : 0;
+    NavEntry entry;
+    entry.heading = heading;
+    entry.level = level;
+    entry.parent = parent;
+    entry.id = idFor(level, parentId, ordinal);
+    const auto index = static_cast<int32_t>(m_entries.size());
+    m_byId.insert(entry.id, index);
+    m_entries.push_back(std::move(entry));
+    if (parent >= 0)
+        m_entries[size_t(parent)].children.push_back(index);
+    else
+        m_roots.push_back(index);
+    return index;
+}
+
+const std::vector<int32_t>& NavIndex::childrenOf(int32_t parent) const
+{
+    static const std::vector<int32_t> none;
+    if (parent < 0)
+        return m_roots;
+    return parent < static_cast<int32_t>(m_entries.size()) ? m_entries[size_t(parent)].children : none;
+}
+
+QString NavIndex::IdText(int32_t id)
+{
+    if (id >= WideIdBase)
+        return QString::number(id);
+    // Level-1 and level-2 ordinals of two digits each, zero-padded; more digits when larger.
+    const int l1 = id / 100;
+    const int l2 = id % 100;
+    return QStringLiteral("%1%2").arg(l1, 2, 10, QLatin1Char('0')).arg(l2, 2, 10, QLatin1Char('0'));
+}
+
+NavIndex& DocumentNavIndex()
+{
+    static NavIndex index;
+    return index;
+}
