@@ -4,9 +4,11 @@
 #include "app/core/Prompter.h"
 #include "app/core/RunState.h"
 #include "app/core/TrimBlanks.h"
+#include "package/dom/DomPattern.h"
 #include "settings/modFilesFolders.h"
 #include "settings/modLanguage.h"
 
+#include <QFileInfo>
 #include <QStringList>
 
 namespace {
@@ -48,9 +50,10 @@ void LoadXdf(const QString& path)
 {
     BadLines bad("LoadXdf");
     QString firstBad;
+    QStringList broken; // navigation paths that are no usable pattern
     GuardedVoid("LoadXdf", [&] {
         SetStep(QStringLiteral("Read the descriptor file"));
-        // Unlike the old reader, LF-only files and a last line without a line break are read too.
+        // LF-only files and a last line without a line break are read too.
         const QStringList lines = SplitLines(ReadWholeFile(path));
         RunState& rs = Run();
         int lineNumber = 0;
@@ -77,10 +80,25 @@ void LoadXdf(const QString& path)
             QString* target = ValueForKey(rs, key, level);
             if (!target)
                 continue;
+            if (level > 0 && !value.isEmpty()) {
+                QString reason;
+                // A navigation path the queries cannot use would only give empty lists.
+                const QString pattern = level == 1 ? QStringLiteral("//") + value : value;
+                if (!PatternCompiles(pattern, &reason)) {
+                    broken << key.toUpper() + QStringLiteral(" = ") + value + QStringLiteral(": ") + reason;
+                    continue;
+                }
+            }
             *target = value;
             if (level > 0 && !value.isEmpty() && rs.NavLevelCount < level)
                 rs.NavLevelCount = static_cast<int16_t>(level);
         }
     });
+    for (const QString& entry : broken) {
+        GuardedVoid("LoadXdf", [&] {
+            SetStep(QStringLiteral("Check the navigation paths of ") + QFileInfo(path).fileName());
+            RaiseError(ErrNo::InvalidCall, QStringLiteral("Invalid navigation path ") + entry);
+        });
+    }
     bad.report(QStringLiteral("Error in XDF-file!\r\nLine: ") + firstBad, PromptIcon::None);
 }

@@ -1,6 +1,7 @@
 #include "package/dom/DomPattern.h"
 
 #include <array>
+#include <pugixml.hpp>
 
 namespace {
 
@@ -63,4 +64,19 @@ QString TranslateXslPattern(const QString& pattern)
         out += c;
     }
     return out;
+}
+
+bool PatternCompiles(const QString& pattern, QString* reason)
+{
+    try {
+        const pugi::xpath_query query(TranslateXslPattern(pattern).toStdString().c_str());
+        if (query.return_type() == pugi::xpath_type_node_set)
+            return true;
+        if (reason)
+            *reason = QStringLiteral("Expression does not select nodes");
+    } catch (const pugi::xpath_exception& e) {
+        if (reason)
+            *reason = QString::fromUtf8(e.what());
+    }
+    return false;
 }

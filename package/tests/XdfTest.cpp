@@ -5,6 +5,7 @@
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestHome.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -118,3 +119,20 @@ TEST_F(XdfTest, AMissingFileChangesNothing)
 }
 
 } // namespace
+
+TEST(XdfPaths, ANavigationPathThatIsNoPatternIsLoggedWithItsKeyAndFile)
+{
+    ResetRunState();
+    QFile::remove(AppPaths::ErrorLogPath());
+    QTemporaryDir dir;
+    const QString path = dir.path() + QStringLiteral("/kapot.xdf");
+    ASSERT_TRUE(TestHome::WriteFile(path, "NAV_LEVEL1=rubriek/titel/head\nNAV_LEVEL2=artikel[[/head\n"));
+    LoadXdf(path);
+    EXPECT_EQ(::Run().XdfNavLevel[1], QStringLiteral("rubriek/titel/head"));
+    EXPECT_TRUE(::Run().XdfNavLevel[2].isEmpty());
+    EXPECT_EQ(::Run().NavLevelCount, 1);
+    const QByteArray log = TestHome::ReadFile(AppPaths::ErrorLogPath());
+    EXPECT_TRUE(log.contains("NAV_LEVEL2 = artikel[[/head")) << log.toStdString();
+    EXPECT_TRUE(log.contains("kapot.xdf")) << log.toStdString();
+    ResetRunState();
+}
