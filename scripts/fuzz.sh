@@ -18,7 +18,7 @@ elif [ -n "${1:-}" ]; then
   seconds="$1"
 fi
 
-targets=(fuzz_tokenizer fuzz_entities fuzz_css fuzz_xdf fuzz_lang fuzz_zip fuzz_container)
+targets=(fuzz_tokenizer fuzz_entities fuzz_css fuzz_xdf fuzz_lang fuzz_zip fuzz_container fuzz_domload fuzz_pattern)
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DQB_BUILD_FUZZ=ON -DQB_BUILD_TESTS=OFF >/dev/null
 ninja -C build-fuzz "${targets[@]}"
@@ -45,6 +45,7 @@ for target in "${targets[@]}"; do
   case "$name" in
     css) seeds+=(data/CSS "$seeds_dir/css") ;;
     xdf) seeds+=(data/Default "$seeds_dir/xdf") ;;
+    domload) seeds+=(data/samples/boek) ;;
   esac
   if "$out/$target" "$work" "${seeds[@]}" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 \
       -print_final_stats=1 -artifact_prefix="$out/artifacts/$target-" >"$log" 2>&1; then

@@ -70,9 +70,6 @@ struct OwnWorkingFolder {
     {
         if (!path.isEmpty())
             QDir(path).removeRecursively();
-        // Whoever removed the whole user folder first took the lock with it.
-        if (lock && !QFileInfo::exists(lock->fileName()))
-            (void)lock.release();
     }
 };
 OwnWorkingFolder g_ownTemp;
