@@ -122,7 +122,8 @@ void Navigator::LoadLevelTitles(int16_t level)
         entries.reserve(static_cast<qsizetype>(rows.size()));
         for (const int32_t entry : rows) {
             const DomNode& heading = index.at(entry).heading;
-            entries << heading.text() + WordCount(heading, level);
+            // A heading wrapped over several source lines reads as one line.
+            entries << heading.text().simplified() + WordCount(heading, level);
         }
         m_rows[size_t(level)] = std::move(rows);
         m_lists.setEntries(level, entries);
@@ -260,7 +261,8 @@ void Navigator::LoadAbstract(int16_t level)
         const QString title = NoWordCount(SelectedEntry(level));
         // The title is bound as a value, so quotes in it cannot break the query.
         const DomNode intro = Run().XmlDoc.asNode().selectSingleNode(
-            QStringLiteral("//artikel[titel/head = $title]/intro"), {{QStringLiteral("title"), title}});
+            QStringLiteral("//artikel[normalize-space(titel/head) = $title]/intro"),
+            {{QStringLiteral("title"), title}});
         if (intro.isNull())
             RaiseError(ErrNo::NoObject, QStringLiteral("Object variable not set: no abstract"));
         SetStep(QStringLiteral("Show the abstract"));

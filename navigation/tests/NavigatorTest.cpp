@@ -387,6 +387,20 @@ TEST_F(NavigatorTest, ThreeLevelsGetAListEach)
     EXPECT_EQ(row(3), -1);
 }
 
+TEST_F(NavigatorTest, AHeadingWrappedInTheSourceIsListedAsOneLineAndFindsItsAbstract)
+{
+    openFromWorkingFolder("<krant><meta><krantnaam>K</krantnaam></meta><rubriek><titel><head>Sport</head></titel>"
+                          "<artikel><titel><head>Dijken\n            houden\tstand</head></titel>"
+                          "<intro>Het water zakt.</intro><p>x</p></artikel></rubriek></krant>",
+                          "DOC_TITLE_TAG=krantnaam\nNAV_LEVEL1=rubriek/titel/head\nNAV_LEVEL2=artikel/titel/head\n");
+    Opts().ShowWordCount = false;
+    key(Qt::Key_Right);
+    EXPECT_EQ(entries(2), QStringList{QStringLiteral("Dijken houden stand")});
+    key(Qt::Key_Question, Qt::ShiftModifier);
+    ASSERT_EQ(prompter.questions().size(), 1u);
+    EXPECT_EQ(prompter.questions()[0].text, QStringLiteral("Het water zakt."));
+}
+
 TEST_F(NavigatorTest, ASectionOf2000ArticlesListsThemAllAndEachOpensItsOwnText)
 {
     QByteArray xml = "<krant><meta><krantnaam>Vol</krantnaam></meta><rubriek><titel><head>Vol</head></titel>";
