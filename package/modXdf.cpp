@@ -84,7 +84,9 @@ void LoadXdf(const QString& path)
                 QString reason;
                 // A navigation path the queries cannot use would only give empty lists.
                 const QString pattern = level == 1 ? QStringLiteral("//") + value : value;
-                if (!PatternCompiles(pattern, &reason)) {
+                if (!PatternIsSimple(value))
+                    reason = QStringLiteral("only element steps, predicates and unions are allowed");
+                if (!reason.isEmpty() || !PatternCompiles(pattern, &reason)) {
                     broken << key.toUpper() + QStringLiteral(" = ") + value + QStringLiteral(": ") + reason;
                     continue;
                 }

@@ -80,3 +80,22 @@ bool PatternCompiles(const QString& pattern, QString* reason)
     }
     return false;
 }
+
+bool PatternIsSimple(const QString& pattern)
+{
+    QChar quote;
+    QChar previous;
+    for (const QChar c : pattern) {
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();
+        } else if (c == u'\'' || c == u'"') {
+            quote = c;
+        } else if (c == u'(' || (c == u':' && previous == u':') || (c == u'/' && previous == u'/') ||
+                   (c == u'.' && previous == u'.')) {
+            return false;
+        }
+        previous = c;
+    }
+    return true;
+}

@@ -9,3 +9,8 @@ QString TranslateXslPattern(const QString& pattern);
 
 // Whether a pattern compiles to a query that selects nodes; when not, why.
 bool PatternCompiles(const QString& pattern, QString* reason = nullptr);
+
+// Whether a pattern keeps to steps, predicates and unions: no function calls,
+// no axes, no "//" and no "..", outside quoted text. Such a pattern selects in
+// time linear in the document, whatever a descriptor writes.
+bool PatternIsSimple(const QString& pattern);

@@ -134,5 +134,16 @@ TEST(XdfPaths, ANavigationPathThatIsNoPatternIsLoggedWithItsKeyAndFile)
     const QByteArray log = TestHome::ReadFile(AppPaths::ErrorLogPath());
     EXPECT_TRUE(log.contains("NAV_LEVEL2 = artikel[[/head")) << log.toStdString();
     EXPECT_TRUE(log.contains("kapot.xdf")) << log.toStdString();
+
+    // Paths that could make a query run for minutes are refused the same way; quoted text is free.
+    ResetRunState();
+    ASSERT_TRUE(TestHome::WriteFile(path, "NAV_LEVEL1=rubriek[count(//*) > 1]/titel/head\n"
+                                          "NAV_LEVEL2=artikel[@soort $eq$ 'a//b(c)']/titel/head\n"
+                                          "NAV_LEVEL3=descendant::head\nNAV_LEVEL4=../head\n"));
+    LoadXdf(path);
+    EXPECT_TRUE(::Run().XdfNavLevel[1].isEmpty());
+    EXPECT_EQ(::Run().XdfNavLevel[2], QStringLiteral("artikel[@soort $eq$ 'a//b(c)']/titel/head"));
+    EXPECT_TRUE(::Run().XdfNavLevel[3].isEmpty());
+    EXPECT_TRUE(::Run().XdfNavLevel[4].isEmpty());
     ResetRunState();
 }
