@@ -140,7 +140,28 @@ int main(int argc, char** argv)
                 levelMs / parseMs, levelMs / queryMs);
     std::printf("  %-44s %9.2f ms  %.2fx the parse\n", "next article across a section (GoArticle)", nextMs,
                 nextMs / parseMs);
-    std::printf(
-        "Goals: a level change or article move within 50 ms of work; the level query at most 0.5x the parse.\n");
+    // One section of 2,000 articles: its whole list, counts included.
+    QByteArray big = "<krant><meta><krantnaam>Vol</krantnaam></meta><rubriek><titel><head>Vol</head></titel>";
+    for (int j = 1; j <= 2000; ++j)
+        big += "<artikel><titel><head>Artikel " + QByteArray::number(j) +
+               "</head></titel><p>Een korte tekst van een paar woorden.</p></artikel>";
+    big += "</rubriek></krant>";
+    const QString bigPath = home.path() + QStringLiteral("/vol.xml");
+    QFile bigFile(bigPath);
+    if (!bigFile.open(QIODevice::WriteOnly) || bigFile.write(big) != big.size())
+        return 1;
+    bigFile.close();
+    double bigListMs = -1;
+    int bigEntries = 0;
+    if (OpenDocumentFile(bigPath, false, {}).opened()) {
+        navigator.ShowFirstLevel();
+        bigListMs = BestMs(
+            rounds, [&] { lists.setListIndex(1, 0); }, [&] { navigator.LoadLevelTitles(2); });
+        bigEntries = lists.model(2)->rowCount();
+    }
+    std::printf("  %-44s %9.2f ms  (%d entries)\n", "a section of 2,000 articles (LoadLevelTitles)", bigListMs,
+                bigEntries);
+    std::printf("Goals: a level change or article move within 50 ms of work; the level query at most 0.5x the "
+                "parse; a list of 2,000 articles within 20 ms.\n");
     return 0;
 }

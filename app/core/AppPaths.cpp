@@ -63,6 +63,8 @@ QString resolveUserDir()
 // Every running instance unpacks into a folder of its own below temp/, named
 // "<pid>-<random>" and held by a lock file beside it, so that a second
 // instance cannot empty the files the first is reading.
+QLockFile* g_abandonedLock = nullptr;
+
 struct OwnWorkingFolder {
     QString path;
     std::unique_ptr<QLockFile> lock;
@@ -70,6 +72,10 @@ struct OwnWorkingFolder {
     {
         if (!path.isEmpty())
             QDir(path).removeRecursively();
+        // Whoever removed the whole user folder first took the lock with it:
+        // unlocking would only complain. The lock object is kept, not freed.
+        if (lock && !QFileInfo::exists(lock->fileName()))
+            g_abandonedLock = lock.release();
     }
 };
 OwnWorkingFolder g_ownTemp;
