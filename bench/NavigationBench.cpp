@@ -35,6 +35,7 @@ namespace {
 // The moves without a window: nothing is shown and no sound plays.
 struct SilentHost : NavigationHost {
     void focusList(int) override {}
+    void focusText() override {}
     void listsChanged() override {}
     void setLocation(const QString&) override {}
     void playSound(const QString&) override {}

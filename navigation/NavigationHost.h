@@ -10,6 +10,8 @@ public:
     virtual ~NavigationHost() = default;
     // List `level` is now the one shown: give it the keyboard focus, its selected row current.
     virtual void focusList(int level) = 0;
+    // The text is now shown: give it the keyboard focus at its caret.
+    virtual void focusText() = 0;
     // Lists were filled: lay them out again.
     virtual void listsChanged() = 0;
     // Shows the location line with this text.

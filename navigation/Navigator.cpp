@@ -222,7 +222,7 @@ void Navigator::ShowInfo(int16_t level, bool setFocus)
             m_host.setLocation(location);
             m_viewer.setVisible(true);
             if (setFocus)
-                m_viewer.setFocus();
+                m_host.focusText();
         }
     });
 }

@@ -228,6 +228,7 @@ private:
 
     // What the navigator asks of the window.
     void focusList(int level) override;
+    void focusText() override;
     void listsChanged() override;
     void setLocation(const QString& text) override;
     void playSound(const QString& name) override;

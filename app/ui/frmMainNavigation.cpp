@@ -24,6 +24,11 @@ void frmMain::focusList(int level)
     view->setFocus(Qt::OtherFocusReason);
 }
 
+void frmMain::focusText()
+{
+    Viewer->setFocus();
+}
+
 void frmMain::listsChanged()
 {
     Form_Resize();

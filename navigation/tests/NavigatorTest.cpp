@@ -36,6 +36,7 @@ struct RecordingHost : NavigationHost {
     int menuUpdates = 0;
 
     void focusList(int level) override { focusedList = level; }
+    void focusText() override { focusedList = 9; }
     void listsChanged() override {}
     void setLocation(const QString& text) override { location = text; }
     void playSound(const QString& name) override { sounds << name; }
@@ -109,6 +110,7 @@ protected:
     void expectTextShown()
     {
         EXPECT_EQ(level(), 9);
+        EXPECT_EQ(host.focusedList, 9);
         EXPECT_TRUE(viewer.isVisible());
         for (int i = 0; i < lists.count(); ++i)
             EXPECT_FALSE(lists.isVisible(i)) << i;
