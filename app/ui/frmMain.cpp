@@ -3,6 +3,7 @@
 #include "app/core/ErrorConvention.h"
 #include "app/core/RunState.h"
 #include "app/ui/MainLayout.h"
+#include "app/ui/ScreenReaderFocus.h"
 #include "navigation/NavList.h"
 #include "render/TextAssembly.h"
 #include "render/TextViewer.h"
@@ -457,7 +458,9 @@ void frmMain::mnuFileExit_Click()
 void frmMain::mnuExtraOptions_Click()
 {
     GuardedVoid("mnuExtraOptions_Click", [&] {
+        QWidget* reading = QApplication::focusWidget();
         OptionsWindow->exec();
+        RefocusAfterDialog(reading);
         // The key that closed the window must not act on the main window.
         Run().IgnoreNextKeyUp = true;
     });

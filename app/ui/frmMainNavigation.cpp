@@ -8,6 +8,7 @@
 #include "app/core/PlayWave.h"
 #include "app/core/Prompter.h"
 #include "app/core/RunState.h"
+#include "app/ui/ScreenReaderFocus.h"
 #include "navigation/NavList.h"
 #include "navigation/WordCount.h"
 #include "render/TextState.h"
@@ -228,7 +229,7 @@ void frmMain::ShowInfo(int16_t level, bool setFocus)
             const int row = NavLists->ListIndex(level);
             if (row >= 0)
                 view->scrollTo(NavLists->model(level)->index(row));
-            view->setFocus(Qt::OtherFocusReason);
+            FocusListOnRow(view, row);
         } else if (level == 9) {
             SetStep(QStringLiteral("Show text of navigation"));
             if (rs.GlobalSearchMode || rs.PersonalInterestMode) {
@@ -388,6 +389,7 @@ void frmMain::GoPhrase(int direction)
         SetStep(QStringLiteral("Move the caret"));
         Viewer->setSelStart(target);
         rs.LastReadPosition = Viewer->SelStart();
+        AnnounceInText(TextViewerView, CaretPhrase(TextViewerView));
     });
 }
 
@@ -438,6 +440,7 @@ void frmMain::GoParaGraph(int direction)
         TextViewerView->setTextCursor(cursor);
         TextViewerView->ensureCursorVisible();
         Run().LastReadPosition = Viewer->SelStart();
+        AnnounceInText(TextViewerView, CaretParagraph(TextViewerView));
     });
 }
 

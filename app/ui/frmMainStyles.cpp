@@ -4,11 +4,13 @@
 
 #include "app/core/ErrorConvention.h"
 #include "app/core/RunState.h"
+#include "app/ui/ScreenReaderFocus.h"
 #include "render/StyleSheetChoice.h"
 #include "render/ui/frmDefaultStyleSheet.h"
 
 #include <QAction>
 #include <QActionGroup>
+#include <QApplication>
 #include <QMenu>
 
 void frmMain::buildStyleSheetMenu()
@@ -82,7 +84,9 @@ void frmMain::mnuViewMakeDefault_Click()
             LoadAndSetStyleSheets();
             Refresh_Markup(true);
         });
+        QWidget* reading = QApplication::focusWidget();
         dialog.exec();
+        RefocusAfterDialog(reading);
         // The key that closed the dialog must not act on the main window.
         Run().IgnoreNextKeyUp = true;
     });

@@ -4,12 +4,14 @@
 
 #include "app/core/ErrorConvention.h"
 #include "app/core/RunState.h"
+#include "app/ui/ScreenReaderFocus.h"
 #include "navigation/NavList.h"
 #include "render/StyleApplier.h"
 #include "render/TextAssembly.h"
 #include "render/TextState.h"
 #include "render/TextViewer.h"
 #include "render/modCss2RTF.h"
+#include "render/ui/TextViewerWidget.h"
 #include "settings/Options.h"
 
 #include <QAction>
@@ -91,7 +93,7 @@ void frmMain::ShowTextView(bool setFocus)
 {
     Viewer->setVisible(true);
     if (setFocus)
-        Viewer->setFocus();
+        FocusTextAtCaret(TextViewerView);
 }
 
 void frmMain::Refresh_Markup(bool info)
