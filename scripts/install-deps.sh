@@ -7,6 +7,7 @@ packages=(
   qt6-base-dev qt6-multimedia-dev gstreamer1.0-plugins-good
   libpugixml-dev libzip-dev libsodium-dev googletest libgtest-dev libbenchmark-dev
   xvfb xauth xdotool imagemagick fonts-dejavu-core dbus-x11 at-spi2-core python3-pyatspi python3-gi
+  orca speech-dispatcher
 )
 missing=()
 for p in "${packages[@]}"; do
