@@ -15,8 +15,9 @@ class QWidget;
 // The text view reports its caret before its focus, so a screen reader takes it
 // as a caret move within the view and speaks by the key last pressed (one
 // character after an arrow to the right, nothing after a keypad key). What the
-// reader needs is therefore also sent as a change of the view's accessible
-// description, which a screen reader speaks for the focused control.
+// reader needs is therefore also shown in a notification, which a screen reader
+// reads out as it appears. (A change of the view's name or description is not
+// read: Qt 6.4 sends the object instead of the new text along with it.)
 
 // Gives the list the focus and has its current row announced.
 void FocusListOnRow(QListView* view, int row);
