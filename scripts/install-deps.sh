@@ -9,6 +9,7 @@ packages=(
   xvfb xauth xdotool imagemagick fonts-dejavu-core dbus-x11 at-spi2-core python3-pyatspi python3-gi
   dpkg-dev lintian desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl man-db groff-base
   strace librsvg2-bin
+  orca speech-dispatcher
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,5 +1,6 @@
 #include "app/ui/QtPrompter.h"
 
+#include "app/ui/ScreenReaderFocus.h"
 #include "settings/modLanguage.h"
 
 #include <QAbstractButton>
@@ -35,7 +36,7 @@ public:
     ~FocusKeeper()
     {
         if (m_widget)
-            m_widget->setFocus(Qt::OtherFocusReason);
+            RefocusAfterDialog(m_widget);
     }
 
 private:

@@ -3,6 +3,7 @@
 #include "app/core/ErrorConvention.h"
 #include "app/core/RunState.h"
 #include "app/ui/MainLayout.h"
+#include "app/ui/ScreenReaderFocus.h"
 #include "navigation/NavList.h"
 #include "navigation/Navigator.h"
 #include "render/TextAssembly.h"
@@ -464,7 +465,9 @@ void frmMain::mnuExtraOptions_Click()
     GuardedVoid("mnuExtraOptions_Click", [&] {
         // The key that closes the window is released over the main window; its
         // press went to the window, so the key handling passes it over.
+        QWidget* reading = QApplication::focusWidget();
         OptionsWindow->exec();
+        RefocusAfterDialog(reading);
     });
 }
 

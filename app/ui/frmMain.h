@@ -223,6 +223,8 @@ private:
     // Where the key being released went down: a list, the text or another reading control.
     KeyFocus m_keyUpFocus = KeyFocus::Elsewhere;
     bool m_keyUpFocusKnown = false;
+    // After a phrase or paragraph move, tells the screen reader what the caret reached.
+    void AnnounceCaretMove(ReadingAction action);
     // Whether a reading key released over this control is the window's.
     bool IsReadingControl(const QObject* watched) const;
 

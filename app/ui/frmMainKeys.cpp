@@ -4,6 +4,7 @@
 
 #include "app/core/ErrorConvention.h"
 #include "app/core/RunState.h"
+#include "app/ui/ScreenReaderFocus.h"
 #include "navigation/KeyTable.h"
 #include "navigation/NavList.h"
 #include "navigation/Navigator.h"
@@ -61,8 +62,10 @@ bool frmMain::KeyNavigation(int16_t& keyCode, int16_t& shift)
             return;
         handled = true;
         SetStep(QStringLiteral("Act on the key"));
-        if (Navigation->Perform(action))
+        if (Navigation->Perform(action)) {
+            AnnounceCaretMove(action);
             return;
+        }
         switch (action) {
         case ReadingAction::ActivateAtCaret:
             TextViewer_DblClick();
@@ -81,6 +84,25 @@ bool frmMain::KeyNavigation(int16_t& keyCode, int16_t& shift)
         }
     });
     return handled;
+}
+
+void frmMain::AnnounceCaretMove(ReadingAction action)
+{
+    // The caret moved within the text: the screen reader is told the phrase or paragraph it reached.
+    switch (action) {
+    case ReadingAction::PreviousPhrase:
+    case ReadingAction::PhraseStart:
+    case ReadingAction::NextPhrase:
+        AnnounceInText(TextViewerView, CaretPhrase(TextViewerView));
+        break;
+    case ReadingAction::PreviousParagraph:
+    case ReadingAction::ParagraphStart:
+    case ReadingAction::NextParagraph:
+        AnnounceInText(TextViewerView, CaretParagraph(TextViewerView));
+        break;
+    default:
+        break;
+    }
 }
 
 bool frmMain::Form_KeyUp(QKeyEvent* event)

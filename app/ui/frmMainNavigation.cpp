@@ -5,6 +5,7 @@
 
 #include "app/core/AppPaths.h"
 #include "app/core/PlayWave.h"
+#include "app/ui/ScreenReaderFocus.h"
 #include "navigation/NavList.h"
 #include "navigation/Navigator.h"
 #include "render/ui/TextViewerWidget.h"
@@ -21,12 +22,12 @@ void frmMain::focusList(int level)
     const int row = NavLists->ListIndex(level);
     if (row >= 0)
         view->scrollTo(NavLists->model(level)->index(row));
-    view->setFocus(Qt::OtherFocusReason);
+    FocusListOnRow(view, row);
 }
 
 void frmMain::focusText()
 {
-    Viewer->setFocus();
+    FocusTextAtCaret(TextViewerView);
 }
 
 void frmMain::listsChanged()
@@ -101,10 +102,14 @@ void frmMain::GoArticle(int direction)
 void frmMain::GoPhrase(int direction)
 {
     Navigation->GoPhrase(direction);
+    AnnounceCaretMove(direction == 0   ? ReadingAction::PreviousPhrase
+                      : direction == 1 ? ReadingAction::PhraseStart
+                                       : ReadingAction::NextPhrase);
 }
 void frmMain::GoParaGraph(int direction)
 {
     Navigation->GoParaGraph(direction);
+    AnnounceCaretMove(ReadingAction::NextParagraph);
 }
 void frmMain::GoMainIndex()
 {

@@ -4,11 +4,13 @@
 
 #include "app/core/ErrorConvention.h"
 #include "app/core/RunState.h"
+#include "app/ui/ScreenReaderFocus.h"
 #include "render/StyleSheetChoice.h"
 #include "render/ui/frmDefaultStyleSheet.h"
 
 #include <QAction>
 #include <QActionGroup>
+#include <QApplication>
 #include <QMenu>
 
 void frmMain::buildStyleSheetMenu()
@@ -83,6 +85,8 @@ void frmMain::mnuViewMakeDefault_Click()
             Refresh_Markup(true);
         });
         // The release of the key that closes it is passed over: its press went to the dialog.
+        QWidget* reading = QApplication::focusWidget();
         dialog.exec();
+        RefocusAfterDialog(reading);
     });
 }
