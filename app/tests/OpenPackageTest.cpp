@@ -32,9 +32,10 @@ protected:
         window->Form_Load();
         const QString samples = AppPaths::SamplesDir() + QLatin1Char('/');
         zip = files.filePath(QStringLiteral("dagblad.cxb"));
-        ASSERT_TRUE(ZipFixture::Write(zip, {ZipFixture::File("krant/dagblad.xml", TestHome::ReadFile(samples + "dagblad.xml")),
-                                            ZipFixture::File("stijl/dagblad.css", "krant { }"),
-                                            ZipFixture::File("news.xdf", TestHome::ReadFile(AppPaths::DefaultDir() + "/news.xdf"))}));
+        ASSERT_TRUE(ZipFixture::Write(
+            zip, {ZipFixture::File("krant/dagblad.xml", TestHome::ReadFile(samples + "dagblad.xml")),
+                  ZipFixture::File("stijl/dagblad.css", "krant { }"),
+                  ZipFixture::File("news.xdf", TestHome::ReadFile(AppPaths::DefaultDir() + "/news.xdf"))}));
     }
     void TearDown() override
     {

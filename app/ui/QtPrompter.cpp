@@ -53,17 +53,31 @@ PromptAnswer QtPrompter::MsgBox(const QString& text, PromptButtons buttons, Prom
     box.setWindowTitle(titleOrProductName(title));
     box.setText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     switch (icon) {
-    case PromptIcon::None: box.setIcon(QMessageBox::NoIcon); break;
-    case PromptIcon::Critical: box.setIcon(QMessageBox::Critical); break;
-    case PromptIcon::Question: box.setIcon(QMessageBox::Question); break;
-    case PromptIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
-    case PromptIcon::Information: box.setIcon(QMessageBox::Information); break;
+    case PromptIcon::None:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
+    case PromptIcon::Critical:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case PromptIcon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case PromptIcon::Exclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case PromptIcon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
     }
     QMessageBox::StandardButtons standard;
     QMessageBox::StandardButton byDefault = QMessageBox::Ok;
     switch (buttons) {
-    case PromptButtons::Ok: standard = QMessageBox::Ok; break;
-    case PromptButtons::OkCancel: standard = QMessageBox::Ok | QMessageBox::Cancel; break;
+    case PromptButtons::Ok:
+        standard = QMessageBox::Ok;
+        break;
+    case PromptButtons::OkCancel:
+        standard = QMessageBox::Ok | QMessageBox::Cancel;
+        break;
     case PromptButtons::YesNo:
         standard = QMessageBox::Yes | QMessageBox::No;
         byDefault = QMessageBox::Yes;
@@ -83,13 +97,27 @@ PromptAnswer QtPrompter::MsgBox(const QString& text, PromptButtons buttons, Prom
     }
     if (defaultAnswer) {
         switch (*defaultAnswer) {
-        case PromptAnswer::Ok: byDefault = QMessageBox::Ok; break;
-        case PromptAnswer::Cancel: byDefault = QMessageBox::Cancel; break;
-        case PromptAnswer::Yes: byDefault = QMessageBox::Yes; break;
-        case PromptAnswer::No: byDefault = QMessageBox::No; break;
-        case PromptAnswer::Retry: byDefault = QMessageBox::Retry; break;
-        case PromptAnswer::Abort: byDefault = QMessageBox::Abort; break;
-        case PromptAnswer::Ignore: byDefault = QMessageBox::Ignore; break;
+        case PromptAnswer::Ok:
+            byDefault = QMessageBox::Ok;
+            break;
+        case PromptAnswer::Cancel:
+            byDefault = QMessageBox::Cancel;
+            break;
+        case PromptAnswer::Yes:
+            byDefault = QMessageBox::Yes;
+            break;
+        case PromptAnswer::No:
+            byDefault = QMessageBox::No;
+            break;
+        case PromptAnswer::Retry:
+            byDefault = QMessageBox::Retry;
+            break;
+        case PromptAnswer::Abort:
+            byDefault = QMessageBox::Abort;
+            break;
+        case PromptAnswer::Ignore:
+            byDefault = QMessageBox::Ignore;
+            break;
         }
     }
     box.setStandardButtons(standard);
@@ -108,13 +136,20 @@ PromptAnswer QtPrompter::MsgBox(const QString& text, PromptButtons buttons, Prom
         if (QAbstractButton* button = box.button(which))
             button->setText(caption);
     switch (box.exec()) {
-    case QMessageBox::Ok: return PromptAnswer::Ok;
-    case QMessageBox::Yes: return PromptAnswer::Yes;
-    case QMessageBox::No: return PromptAnswer::No;
-    case QMessageBox::Retry: return PromptAnswer::Retry;
-    case QMessageBox::Abort: return PromptAnswer::Abort;
-    case QMessageBox::Ignore: return PromptAnswer::Ignore;
-    default: return PromptAnswer::Cancel;
+    case QMessageBox::Ok:
+        return PromptAnswer::Ok;
+    case QMessageBox::Yes:
+        return PromptAnswer::Yes;
+    case QMessageBox::No:
+        return PromptAnswer::No;
+    case QMessageBox::Retry:
+        return PromptAnswer::Retry;
+    case QMessageBox::Abort:
+        return PromptAnswer::Abort;
+    case QMessageBox::Ignore:
+        return PromptAnswer::Ignore;
+    default:
+        return PromptAnswer::Cancel;
     }
 }
 
@@ -137,6 +172,5 @@ std::optional<QString> QtPrompter::InputBox(const QString& prompt, const QString
 QString QtPrompter::GetOpenFileName(const QString& title, const QString& folder, const QStringList& filters)
 {
     FocusKeeper keeper;
-    return QFileDialog::getOpenFileName(m_owner, titleOrProductName(title), folder,
-                                        filters.join(QStringLiteral(";;")));
+    return QFileDialog::getOpenFileName(m_owner, titleOrProductName(title), folder, filters.join(QStringLiteral(";;")));
 }
