@@ -8,6 +8,7 @@
 #include "render/TextViewer.h"
 #include "settings/Options.h"
 #include "settings/modLanguage.h"
+#include "tests/support/FreshState.h"
 #include "tests/support/ScriptedPrompter.h"
 
 #include <QAction>
@@ -54,12 +55,7 @@ class MenuCommandsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ResetRunState();
-        ResetTextState();
-        Opts().SetDefaults();
-        QDir().mkpath(AppPaths::TempDir());
-        LoadLang(QStringLiteral("English"));
-        LoadEntityMapping();
+        ASSERT_TRUE(PrepareForReading());
         window = std::make_unique<frmMain>();
         window->PlayWaveHook = [](const QString&) {};
         window->Form_Load();
@@ -67,8 +63,7 @@ protected:
     void TearDown() override
     {
         window.reset();
-        ResetTextState();
-        ResetRunState();
+        ResetProgramState();
     }
 
     std::string deadCommands() const

@@ -10,6 +10,7 @@
 #include "settings/Options.h"
 #include "settings/modFilesFolders.h"
 #include "settings/modLanguage.h"
+#include "tests/support/FreshState.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestHome.h"
 
@@ -35,15 +36,7 @@ class NavigationTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ResetRunState();
-        ResetTextState();
-        Opts().SetDefaults();
-        QFile::remove(AppPaths::ErrorLogPath());
-        QDir(AppPaths::TempDir()).removeRecursively();
-        QDir().mkpath(AppPaths::TempDir());
-        LoadLang(QStringLiteral("English"));
-        LoadEntityMapping();
-        ASSERT_TRUE(LoadCSSFromText(ReadWholeFile(AppPaths::SamplesDir() + QStringLiteral("/dagblad.css"))));
+        ASSERT_TRUE(PrepareForReading());
         window = std::make_unique<frmMain>();
         window->PlayWaveHook = [this](const QString& path) { sounds << QFileInfo(path).fileName(); };
         window->Form_Load();
@@ -53,9 +46,7 @@ protected:
     void TearDown() override
     {
         window.reset();
-        Opts().SetDefaults();
-        ResetTextState();
-        ResetRunState();
+        ResetProgramState();
     }
 
     void openNewspaper()

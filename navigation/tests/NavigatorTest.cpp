@@ -17,6 +17,7 @@
 #include "settings/Options.h"
 #include "settings/modFilesFolders.h"
 #include "settings/modLanguage.h"
+#include "tests/support/FreshState.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestHome.h"
 
@@ -51,24 +52,8 @@ struct RecordingHost : NavigationHost {
 
 class NavigatorTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ResetRunState();
-        ResetTextState();
-        Opts().SetDefaults();
-        QFile::remove(AppPaths::ErrorLogPath());
-        QDir(AppPaths::TempDir()).removeRecursively();
-        QDir().mkpath(AppPaths::TempDir());
-        LoadLang(QStringLiteral("English"));
-        LoadEntityMapping();
-        ASSERT_TRUE(LoadCSSFromText(ReadWholeFile(AppPaths::SamplesDir() + QStringLiteral("/dagblad.css"))));
-    }
-    void TearDown() override
-    {
-        Opts().SetDefaults();
-        ResetTextState();
-        ResetRunState();
-    }
+    void SetUp() override { ASSERT_TRUE(PrepareForReading()); }
+    void TearDown() override { ResetProgramState(); }
 
     void open(const QString& path)
     {

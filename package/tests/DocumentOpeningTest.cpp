@@ -5,6 +5,7 @@
 #include "app/core/WorkingFolder.h"
 #include "package/tests/ZipFixture.h"
 #include "settings/modLanguage.h"
+#include "tests/support/FreshState.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestHome.h"
 
@@ -17,15 +18,8 @@ namespace {
 
 class DocumentOpeningTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ResetRunState();
-        QFile::remove(AppPaths::ErrorLogPath());
-        QDir(AppPaths::TempDir()).removeRecursively();
-        QDir().mkpath(AppPaths::TempDir());
-        LoadLang(QStringLiteral("English"));
-    }
-    void TearDown() override { ResetRunState(); }
+    void SetUp() override { ASSERT_TRUE(PrepareForReading()); }
+    void TearDown() override { ResetProgramState(); }
 
     QString write(const QString& name, const QByteArray& bytes)
     {
@@ -69,42 +63,6 @@ TEST_F(DocumentOpeningTest, EachOpenStartsFromFreshDocumentState)
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].icon, OpenMessage::Icon::Critical);
     EXPECT_TRUE(messages[0].text.startsWith(SetLangTxt(1094, QStringLiteral("kapot.xml"))));
-}
-
-TEST_F(DocumentOpeningTest, OutcomesAndTheirMessages)
-{
-    EXPECT_EQ(OpenDocumentFile(files.path() + QStringLiteral("/geen.xml"), false, {}).result, OpenResult::NoFile);
-
-    const OpenOutcome other = OpenDocumentFile(write(QStringLiteral("a.pdf"), "x"), false, {});
-    EXPECT_EQ(other.result, OpenResult::Unsupported);
-    EXPECT_FALSE(other.loadStepsRan());
-    ASSERT_EQ(DocumentOpeningMessages(other, {}).size(), 1u);
-    EXPECT_EQ(DocumentOpeningMessages(other, {})[0].text, SetLangTxt(1110));
-
-    // An RTF file is announced, then the load finds no XML and says so.
-    const OpenOutcome rtf = OpenDocumentFile(write(QStringLiteral("brief.rtf"), "{\\rtf1}"), false, {});
-    EXPECT_EQ(rtf.result, OpenResult::NoXml);
-    const auto rtfMessages = DocumentOpeningMessages(rtf, {});
-    ASSERT_EQ(rtfMessages.size(), 2u);
-    EXPECT_EQ(rtfMessages[0].text, SetLangTxt(1109));
-    EXPECT_EQ(rtfMessages[1].text, SetLangTxt(1093));
-
-    // A decryption that fails or is given up ends the open before anything is loaded.
-    int asked = 0;
-    const OpenOutcome locked = OpenDocumentFile(write(QStringLiteral("p.exb"), "x"), false, [&](const QString&, bool) {
-        ++asked;
-        return false;
-    });
-    EXPECT_EQ(asked, 1);
-    EXPECT_EQ(locked.result, OpenResult::PackageFailed);
-    EXPECT_TRUE(DocumentOpeningMessages(locked, {}).empty());
-
-    // No title: logged, not opened, no message.
-    const OpenOutcome untitled = OpenDocumentFile(write(QStringLiteral("t.xml"), "<krant><p>x</p></krant>"), false, {});
-    EXPECT_EQ(untitled.result, OpenResult::NoTitle);
-    EXPECT_TRUE(DocumentOpeningMessages(untitled, {}).empty());
-    EXPECT_TRUE(TestHome::ReadFile(AppPaths::ErrorLogPath()).contains("Doc_Title is missing"));
-    EXPECT_FALSE(::Run().DocumentOpen);
 }
 
 TEST_F(DocumentOpeningTest, PackagesAreHeldToTheDocumentLimitAndARefusedOneSaysSoOnce)

@@ -7,3 +7,8 @@ enum class StoredSettings { Keep, Clear };
 // Run state, text state and options at their defaults, and no error log. With
 // StoredSettings::Clear also no stored settings and no per-document choices.
 void ResetProgramState(StoredSettings stored = StoredSettings::Keep);
+
+// ResetProgramState, an empty working folder, the English texts, the entity
+// table and the sample newspaper's style sheet: a program ready to read the
+// samples. False when the sheet could not be read.
+bool PrepareForReading();
