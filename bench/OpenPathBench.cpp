@@ -25,6 +25,8 @@
 #include "app/core/RunState.h"
 #include "bench/NewspaperGenerator.h"
 #include "package/dom/Dom.h"
+#include "package/dom/DomEntities.h"
+#include "package/dom/DomWhitespace.h"
 #include "package/modXML.h"
 #include "package/modXdf.h"
 
@@ -44,8 +46,8 @@
 #include <limits>
 #include <malloc.h>
 #include <map>
-#include <unistd.h>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -111,8 +113,8 @@ bool OpenDocument(const QString& path, OpenSteps* steps = nullptr)
     lap(t.load);
 
     const DomNode node = rs.XmlDoc.asNode();
-    const std::array<const QString*, 8> tags{&rs.XdfDocIdTag,       &rs.XdfDocTitleTag,      &rs.XdfDocTypeTag,
-                                             &rs.XdfDocSubTitleTag, &rs.XdfDocEditionTag,    &rs.XdfDocAuthorTag,
+    const std::array<const QString*, 8> tags{&rs.XdfDocIdTag,        &rs.XdfDocTitleTag,          &rs.XdfDocTypeTag,
+                                             &rs.XdfDocSubTitleTag,  &rs.XdfDocEditionTag,        &rs.XdfDocAuthorTag,
                                              &rs.XdfDocPublisherTag, &rs.XdfDocPublicationDateTag};
     // The title first, as opening does.
     for (const size_t i : {1, 0, 2, 3, 4, 5, 6, 7}) {
@@ -270,10 +272,14 @@ private:
     static double Scale(benchmark::TimeUnit unit)
     {
         switch (unit) {
-        case benchmark::kNanosecond: return 1e-6;
-        case benchmark::kMicrosecond: return 1e-3;
-        case benchmark::kMillisecond: return 1.0;
-        case benchmark::kSecond: return 1e3;
+        case benchmark::kNanosecond:
+            return 1e-6;
+        case benchmark::kMicrosecond:
+            return 1e-3;
+        case benchmark::kMillisecond:
+            return 1.0;
+        case benchmark::kSecond:
+            return 1e3;
         }
         return 1.0;
     }
@@ -326,8 +332,8 @@ void PrintSteps(const Sample& s, int runs)
         bestTotal = std::min(bestTotal, steps.total());
     }
 
-    // The parser alone on the text the DOM layer hands it: UTF-8, its
-    // options (whitespace-only text kept), in place.
+    // The steps of the load on the UTF-8 text the DOM layer builds: the
+    // entity check, the whitespace marking and the parser alone, in place.
     std::string utf8;
     utf8.reserve(s.bytes.size() + s.bytes.size() / 16);
     for (const char c : s.bytes) {
@@ -339,14 +345,20 @@ void PrintSteps(const Sample& s, int runs)
             utf8 += static_cast<char>(0x80 | (b & 0x3F));
         }
     }
-    double parseOnly = 1e300;
-    size_t nodesWithBlanks = 0, nodesWithout = 0;
+    double parseOnly = 1e300, entities = 1e300, marking = 1e300;
+    size_t nodes = 0;
     for (int i = 0; i < runs; ++i) {
         std::string copy = utf8;
+        auto start = Clock::now();
+        benchmark::DoNotOptimize(ResolveEntities(copy.data(), copy.size()).kind);
+        entities = std::min(entities, Ms(Clock::now() - start));
+        start = Clock::now();
+        const std::vector<KeptWhitespace> kept = FindKeptWhitespace(copy.data(), copy.size());
+        MarkKeptWhitespace(copy.data(), kept);
+        marking = std::min(marking, Ms(Clock::now() - start));
         pugi::xml_document doc;
-        const auto start = Clock::now();
-        doc.load_buffer_inplace(copy.data(), copy.size(), pugi::parse_default | pugi::parse_ws_pcdata,
-                                pugi::encoding_utf8);
+        start = Clock::now();
+        doc.load_buffer_inplace(copy.data(), copy.size(), pugi::parse_default, pugi::encoding_utf8);
         parseOnly = std::min(parseOnly, Ms(Clock::now() - start));
         if (i == 0) {
             struct Counter : pugi::xml_tree_walker {
@@ -354,13 +366,7 @@ void PrintSteps(const Sample& s, int runs)
                 bool for_each(pugi::xml_node&) override { return ++n, true; }
             } counter;
             doc.traverse(counter);
-            nodesWithBlanks = counter.n;
-            pugi::xml_document plain;
-            std::string second = utf8;
-            plain.load_buffer_inplace(second.data(), second.size(), pugi::parse_default, pugi::encoding_utf8);
-            Counter plainCounter;
-            plain.traverse(plainCounter);
-            nodesWithout = plainCounter.n;
+            nodes = counter.n;
         }
     }
 
@@ -371,14 +377,16 @@ void PrintSteps(const Sample& s, int runs)
     }
     std::printf("\nWhere the time of one %d MB open goes (best of %d, ms)\n", s.megabytes, runs);
     std::printf("  %-58s %9.2f\n", "descriptor (LoadXdf)", best.descriptor);
-    std::printf("  %-58s %9.2f\n", "DomDocument::load (read, decode, parse, tidy)", best.load);
-    std::printf("  %-58s %9.2f\n", "    of which: parser alone on the UTF-8 text, DOM options", parseOnly);
+    std::printf("  %-58s %9.2f\n", "DomDocument::load (read, decode, check, mark, parse)", best.load);
+    std::printf("  %-58s %9.2f\n", "    of which: entity check (ResolveEntities)", entities);
+    std::printf("  %-58s %9.2f\n", "              whitespace marking (MarkKeptWhitespace)", marking);
+    std::printf("  %-58s %9.2f\n", "              parser alone on the marked UTF-8 text", parseOnly);
     std::printf("  %-58s %9.2f\n", "8 document facts (GetXMLTagValue), together", facts);
     std::printf("  %-58s %9.2f\n", "    the slowest of them", slowestFact);
     std::printf("  %-58s %9.2f\n", "navigation ids (AddNodeIds)", best.ids);
     std::printf("  %-58s %9.2f\n", "dropping the document", best.release);
     std::printf("  %-58s %9.2f\n", "best whole open", bestTotal);
-    std::printf("  nodes parsed: %zu with whitespace-only text kept, %zu without\n", nodesWithBlanks, nodesWithout);
+    std::printf("  nodes parsed: %zu\n", nodes);
 }
 
 // The first open in a fresh process, as a reader meets it: best time and
@@ -390,8 +398,8 @@ void PrintFirstOpen(const Sample& s, int rounds)
         for (auto [what, best] : {std::pair{"baseline", &base}, std::pair{"open", &open}}) {
             const FreshResult r = RunFresh(what, s.path);
             if (r.peakBytes < 0) {
-                std::printf("\nFirst open of the %d MB document in a fresh process: the %s run failed\n",
-                            s.megabytes, what);
+                std::printf("\nFirst open of the %d MB document in a fresh process: the %s run failed\n", s.megabytes,
+                            what);
                 return;
             }
             best->ms = std::min(best->ms, r.ms);
@@ -401,8 +409,8 @@ void PrintFirstOpen(const Sample& s, int rounds)
     }
     const double size = static_cast<double>(s.bytes.size());
     const bool goal = s.megabytes == 50;
-    std::printf("\nFirst open of the %d MB document in a fresh process (best time, largest peak of %d)\n",
-                s.megabytes, rounds);
+    std::printf("\nFirst open of the %d MB document in a fresh process (best time, largest peak of %d)\n", s.megabytes,
+                rounds);
     std::printf("  time: baseline %.2f ms, open %.2f ms, ratio %.2fx\n", base.ms, open.ms, open.ms / base.ms);
     std::printf("  peak memory growth: open %.1f MB = %.2fx the file size", open.peakBytes / 1e6,
                 open.peakBytes / size);
@@ -410,8 +418,8 @@ void PrintFirstOpen(const Sample& s, int rounds)
         std::printf(" (goal at most 2.50x: %s)", open.peakBytes <= 2.5 * size ? "met" : "missed");
     std::printf(";\n    baseline (file in memory + pugixml parse) %.1f MB = %.2fx\n", base.peakBytes / 1e6,
                 base.peakBytes / size);
-    std::printf("  still held once open: open %.1f MB = %.2fx, baseline %.1f MB = %.2fx\n",
-                open.heldBytes / 1e6, open.heldBytes / size, base.heldBytes / 1e6, base.heldBytes / size);
+    std::printf("  still held once open: open %.1f MB = %.2fx, baseline %.1f MB = %.2fx\n", open.heldBytes / 1e6,
+                open.heldBytes / size, base.heldBytes / 1e6, base.heldBytes / size);
 }
 
 // Takes our own flags out of argv; the rest go to the benchmark library.
@@ -501,7 +509,8 @@ int main(int argc, char** argv)
     const int repetitions = options.smoke ? 1 : options.repetitions;
     for (const Sample& s : samples) {
         const double megabytes = static_cast<double>(s.bytes.size()) / Bench::BytesPerMB;
-        auto* base = benchmark::RegisterBenchmark(("baseline/" + s.name).c_str(), [&s, megabytes](benchmark::State& state) {
+        auto* base = benchmark::RegisterBenchmark(("baseline/" + s.name).c_str(), [&s,
+                                                                                   megabytes](benchmark::State& state) {
             for (auto _ : state) {
                 if (!ParseBaseline(s.bytes)) {
                     state.SkipWithError("pugixml could not parse the document");

@@ -393,17 +393,39 @@ bool IsElementPath(const QString& pattern)
 // The level-1 headings, the page marks and (for two levels) everything the
 // level-2 pattern may find, in document order. Plain element paths are found
 // in one walk; other patterns through a query.
-std::vector<std::pair<DomNode, NavKind>> NavigationNodes(const RunState& rs, const QString& level2, bool twoLevels)
+struct NavigationWalk {
+    std::vector<std::pair<DomNode, NavKind>> nodes;
+    // For a plain level-2 path: what the pattern finds below each element
+    // (the grandparent of a level-1 heading), in document order.
+    bool level2Found = false;
+    QHash<const void*, std::vector<DomNode>> level2Below;
+};
+
+NavigationWalk NavigationNodes(const RunState& rs, const QString& level2, bool twoLevels)
 {
     const QString level1 = rs.XdfNavLevel[1].trimmed();
-    std::vector<std::pair<DomNode, NavKind>> nodes;
+    NavigationWalk walk;
+    auto& nodes = walk.nodes;
     if (IsElementPath(level1) && (!twoLevels || IsElementPath(level2))) {
         std::vector<QStringList> paths{level1.split(QLatin1Char('/')), {QStringLiteral("pagenum")}};
         if (twoLevels)
             paths.push_back(level2.split(QLatin1Char('/')));
-        for (auto& [node, index] : rs.XmlDoc.findByPaths(paths))
-            nodes.emplace_back(node, index == 0 ? NavKind::Level1 : index == 1 ? NavKind::Page : NavKind::Level2);
-        return nodes;
+        const auto depth = static_cast<int>(paths.back().size());
+        walk.level2Found = twoLevels;
+        for (auto& [node, matches] : rs.XmlDoc.findByPaths(paths)) {
+            if (twoLevels && (matches & 4u)) {
+                // The relative path leads down from the element that many levels up.
+                DomNode below = node;
+                for (int i = 0; i < depth && !below.isNull(); ++i)
+                    below = below.parentNode();
+                if (!below.isNull())
+                    walk.level2Below[below.identity()].push_back(node);
+            }
+            nodes.emplace_back(node, (matches & 1u)   ? NavKind::Level1
+                                     : (matches & 2u) ? NavKind::Page
+                                                      : NavKind::Level2);
+        }
+        return walk;
     }
     const QString base = QStringLiteral("//") + rs.XdfNavLevel[1] + QStringLiteral(" | //pagenum");
     DomNodeList found;
@@ -424,7 +446,7 @@ std::vector<std::pair<DomNode, NavKind>> NavigationNodes(const RunState& rs, con
             kind = NavKind::Level2;
         nodes.emplace_back(node, kind);
     }
-    return nodes;
+    return walk;
 }
 
 } // namespace
@@ -444,7 +466,8 @@ void AddNodeIds()
         // numbered after the article it stands in. Everything the relative
         // level-2 pattern finds below a grandparent is among them; the
         // others are passed over.
-        const auto nodes = NavigationNodes(rs, level2, twoLevels);
+        const NavigationWalk walk = NavigationNodes(rs, level2, twoLevels);
+        const auto& nodes = walk.nodes;
 
         const QString id = QStringLiteral("id");
         QHash<const void*, int> level2Ordinal;
@@ -481,11 +504,20 @@ void AddNodeIds()
                            QStringLiteral("Object variable not set: level-1 node without grandparent"));
             int ordinal = 0;
             level2Ordinal.clear();
-            for (const DomNode& sub : grandparent.selectNodes(level2)) {
+            const auto addLevel2 = [&](const DomNode& sub) {
                 ++ordinal;
                 const int32_t child = index.add(sub, 2, entry, ordinal);
                 AddAttribute(sub, id, NavIndex::IdText(index.at(child).id));
                 level2Ordinal.insert(sub.identity(), ordinal);
+            };
+            if (walk.level2Found) {
+                const auto below = walk.level2Below.constFind(grandparent.identity());
+                if (below != walk.level2Below.constEnd())
+                    for (const DomNode& sub : *below)
+                        addLevel2(sub);
+            } else {
+                for (const DomNode& sub : grandparent.selectNodes(level2))
+                    addLevel2(sub);
             }
         }
 

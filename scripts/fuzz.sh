@@ -18,7 +18,7 @@ elif [ -n "${1:-}" ]; then
   seconds="$1"
 fi
 
-targets=(fuzz_tokenizer fuzz_entities fuzz_css fuzz_xdf fuzz_lang fuzz_zip fuzz_container fuzz_domload fuzz_pattern)
+targets=(fuzz_tokenizer fuzz_entities fuzz_css fuzz_xdf fuzz_lang fuzz_zip fuzz_container fuzz_domload fuzz_pattern fuzz_whitespace)
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DQB_BUILD_FUZZ=ON -DQB_BUILD_TESTS=OFF >/dev/null
 ninja -C build-fuzz "${targets[@]}"

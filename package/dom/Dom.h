@@ -185,9 +185,9 @@ public:
 
     // One walk through the document for element paths such as
     // "rubriek/titel/head" (a head in a titel in a rubriek): every element
-    // that ends one of the paths, in document order, with the index of the
-    // first path it ends.
-    std::vector<std::pair<DomNode, int>> findByPaths(const std::vector<QStringList>& paths) const;
+    // that ends one of the paths, in document order, with a bit (1 << index)
+    // for each path it ends. At most 32 paths.
+    std::vector<std::pair<DomNode, uint32_t>> findByPaths(const std::vector<QStringList>& paths) const;
 
     DomNodeList selectNodes(const QString& pattern) const { return asNode().selectNodes(pattern); }
     DomNode selectSingleNode(const QString& pattern) const { return asNode().selectSingleNode(pattern); }

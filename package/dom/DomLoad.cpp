@@ -2,6 +2,7 @@
 
 #include "package/dom/DomEntities.h"
 #include "package/dom/DomInternal.h"
+#include "package/dom/DomWhitespace.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -10,18 +11,21 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cstdlib>
 #include <cstring>
+#include <future>
 #include <string_view>
+#include <sys/mman.h>
+#include <system_error>
 #include <vector>
 
 namespace {
 
-// Whitespace-only text is kept as parsed (pugixml would drop it) so the blank
-// between two inline elements of an article survives; TidyIndentation then
-// takes out the line-break indentation of pretty-printed files. Comments,
-// processing instructions and the DOCTYPE are not kept. Named entities other
-// than the five predefined ones stay in the text as written ("&eacute;").
-constexpr unsigned ParseOptions = pugi::parse_default | pugi::parse_ws_pcdata;
+// The parser drops whitespace-only text; the runs the tree keeps (see
+// DomWhitespace.h) are marked before it runs. Comments, processing
+// instructions and the DOCTYPE are not kept. Named references to entities the
+// document declares are replaced before parsing (DomEntities.h).
+constexpr unsigned ParseOptions = pugi::parse_default;
 
 enum class Encoding { Utf8, Latin1, Windows1252, Utf16LE, Utf16BE, Utf32LE, Utf32BE, Unsupported };
 
@@ -240,60 +244,50 @@ void SetFailure(DomParseError& error, const pugi::xml_parse_result& result, cons
     Locate(text, size, result.offset, error);
 }
 
-// ---- indentation
+// ---- parsing
 
-// Whitespace-only text holding a line break is indentation of a
-// pretty-printed file (the program's own files are indented with tabs) when
-// its parent holds no other text: it goes. Blanks without a line break, and
-// any whitespace in mixed content, stay.
-void TidyChildren(pugi::xml_node parent)
+// The text buffer the parser takes over (it frees it with free()). A large
+// one is asked for in huge pages: the first touch of 50 MB in small pages
+// costs about as much as converting it.
+void* Allocate(size_t size)
 {
-    bool hasBreakOnlyText = false;
-    for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling()) {
-        if (c.type() == pugi::node_cdata)
-            return;
-        if (c.type() != pugi::node_pcdata)
-            continue;
-        bool lineBreak = false;
-        for (const char* p = c.value(); *p; ++p) {
-            if (*p == '\n' || *p == '\r')
-                lineBreak = true;
-            else if (*p != ' ' && *p != '\t')
-                return; // real text: mixed content keeps its whitespace
-        }
-        hasBreakOnlyText = hasBreakOnlyText || lineBreak;
-    }
-    if (!hasBreakOnlyText)
-        return;
-    for (pugi::xml_node c = parent.first_child(); c;) {
-        const pugi::xml_node next = c.next_sibling();
-        if (c.type() == pugi::node_pcdata && std::strpbrk(c.value(), "\r\n"))
-            parent.remove_child(c);
-        c = next;
-    }
+    constexpr size_t HugePage = size_t(2) << 20;
+    if (size < 4 * HugePage)
+        return pugi::get_memory_allocation_function()(size);
+    void* buffer = std::aligned_alloc(HugePage, (size + HugePage - 1) / HugePage * HugePage);
+    if (buffer)
+        madvise(buffer, size, MADV_HUGEPAGE);
+    return buffer;
 }
 
-void TidyIndentation(pugi::xml_node root)
+void Free(void* buffer)
 {
-    pugi::xml_node cur = root;
-    while (cur) {
-        if (cur.type() == pugi::node_element || cur.type() == pugi::node_document)
-            TidyChildren(cur);
-        if (cur.first_child()) {
-            cur = cur.first_child();
-            continue;
-        }
-        while (cur && cur != root && !cur.next_sibling())
-            cur = cur.parent();
-        if (!cur || cur == root)
-            break;
-        cur = cur.next_sibling();
-    }
+    pugi::get_memory_deallocation_function()(buffer);
 }
 
-bool ParseUtf8Text(DomTree& tree, const char* text, size_t size, DomParseError& error)
+// Parses UTF-8 text in a buffer from Allocate, which the tree then owns.
+pugi::xml_parse_result ParseOwned(DomTree& tree, char* buffer, size_t size, const std::vector<KeptWhitespace>& kept)
 {
-    const pugi::xml_parse_result result = tree.doc.load_buffer(text, size, ParseOptions, pugi::encoding_utf8);
+    MarkKeptWhitespace(buffer, kept);
+    const pugi::xml_parse_result result =
+        tree.doc.load_buffer_inplace_own(buffer, size, ParseOptions, pugi::encoding_utf8);
+    if (result)
+        RestoreKeptWhitespace(buffer, kept);
+    return result;
+}
+
+// A copy of text, parsed; kept (when known) is where its whitespace to keep is.
+bool ParseUtf8Text(DomTree& tree, const char* text, size_t size, DomParseError& error,
+                   const std::vector<KeptWhitespace>* kept = nullptr)
+{
+    auto* buffer = static_cast<char*>(Allocate(size ? size : 1));
+    if (!buffer) {
+        error = {pugi::status_out_of_memory, QStringLiteral("Out of memory"), 1, 1};
+        return false;
+    }
+    if (size)
+        std::memcpy(buffer, text, size);
+    const pugi::xml_parse_result result = ParseOwned(tree, buffer, size, kept ? *kept : FindKeptWhitespace(text, size));
     if (!result) {
         SetFailure(error, result, text, size);
         return false;
@@ -306,9 +300,29 @@ bool ParseUtf8Text(DomTree& tree, const char* text, size_t size, DomParseError& 
 // false when the text can be parsed as it is; otherwise it was parsed (or
 // refused) here and ok tells which. An owned buffer is freed when it is not
 // needed any more.
-bool ParsedWithEntities(DomTree& tree, char* buffer, size_t size, bool owned, DomParseError& error, bool& ok)
+// Large texts are looked at on both cores: the entity check on one, the
+// whitespace on the other. Both only read the text.
+constexpr size_t BothCoresFrom = size_t(1) << 20;
+
+EntityResolution CheckEntitiesAndWhitespace(const char* text, size_t size, std::vector<KeptWhitespace>& kept)
 {
-    EntityResolution r = ResolveEntities(buffer, size);
+    if (size >= BothCoresFrom) {
+        try {
+            auto entities = std::async(std::launch::async, [text, size] { return ResolveEntities(text, size); });
+            kept = FindKeptWhitespace(text, size);
+            return entities.get();
+        } catch (const std::system_error&) {
+            // No second thread to be had: one after the other.
+        }
+    }
+    kept = FindKeptWhitespace(text, size);
+    return ResolveEntities(text, size);
+}
+
+bool ParsedWithEntities(DomTree& tree, char* buffer, size_t size, bool owned, DomParseError& error, bool& ok,
+                        std::vector<KeptWhitespace>& kept)
+{
+    EntityResolution r = CheckEntitiesAndWhitespace(buffer, size, kept);
     if (r.kind == EntityResolution::Kind::Unchanged)
         return false;
     if (r.kind == EntityResolution::Kind::Failed) {
@@ -318,7 +332,7 @@ bool ParsedWithEntities(DomTree& tree, char* buffer, size_t size, bool owned, Do
         ok = false;
     }
     if (owned)
-        pugi::get_memory_deallocation_function()(buffer);
+        Free(buffer);
     if (r.kind == EntityResolution::Kind::Rewritten)
         ok = ParseUtf8Text(tree, r.text.data(), r.text.size(), error);
     return true;
@@ -327,14 +341,10 @@ bool ParsedWithEntities(DomTree& tree, char* buffer, size_t size, bool owned, Do
 bool ParseUtf8(DomTree& tree, const char* text, size_t size, DomParseError& error)
 {
     bool ok = false;
-    if (ParsedWithEntities(tree, const_cast<char*>(text), size, false, error, ok))
+    std::vector<KeptWhitespace> kept;
+    if (ParsedWithEntities(tree, const_cast<char*>(text), size, false, error, ok, kept))
         return ok;
-    const pugi::xml_parse_result result = tree.doc.load_buffer(text, size, ParseOptions, pugi::encoding_utf8);
-    if (!result) {
-        SetFailure(error, result, text, size);
-        return false;
-    }
-    return true;
+    return ParseUtf8Text(tree, text, size, error, &kept);
 }
 
 // Latin-1 and Windows-1252 are converted here in one pass into a buffer the
@@ -345,16 +355,16 @@ bool ParseSingleByte(DomTree& tree, const char* bytes, size_t n, Encoding encodi
     const ByteTable& table = TableFor(encoding);
     if (n == 0)
         return ParseUtf8(tree, "", 0, error);
-    auto* buffer = static_cast<char*>(pugi::get_memory_allocation_function()(n * MaxExpansion(encoding)));
+    auto* buffer = static_cast<char*>(Allocate(n * MaxExpansion(encoding)));
     if (!buffer) {
         error = {pugi::status_out_of_memory, QStringLiteral("Out of memory"), 1, 1};
         return false;
     }
     const size_t size = static_cast<size_t>(Convert(in, n, table, buffer) - buffer);
-    if (bool ok = false; ParsedWithEntities(tree, buffer, size, true, error, ok))
+    std::vector<KeptWhitespace> kept;
+    if (bool ok = false; ParsedWithEntities(tree, buffer, size, true, error, ok, kept))
         return ok;
-    const pugi::xml_parse_result result =
-        tree.doc.load_buffer_inplace_own(buffer, size, ParseOptions, pugi::encoding_utf8);
+    const pugi::xml_parse_result result = ParseOwned(tree, buffer, size, kept);
     if (!result) {
         // The parser changed its buffer; locate the error in a fresh copy.
         std::string text(n * MaxExpansion(encoding), '\0');
@@ -418,8 +428,6 @@ bool DomParseInto(DomTree& tree, const char* bytes, size_t size, bool ignoreDecl
     } catch (const std::bad_alloc&) {
         error = {pugi::status_out_of_memory, QStringLiteral("Out of memory"), 1, 1};
     }
-    if (ok)
-        TidyIndentation(tree.doc);
     return ok;
 }
 
@@ -480,21 +488,21 @@ bool ParseFileInPlace(DomTree& tree, QFile& file, DomParseError& error, bool& ha
         return false;
     if (d.encoding == Encoding::Utf8) {
         handled = true;
-        auto* buffer = static_cast<char*>(pugi::get_memory_allocation_function()(static_cast<size_t>(size)));
+        auto* buffer = static_cast<char*>(Allocate(static_cast<size_t>(size)));
         if (!buffer) {
             error = {pugi::status_out_of_memory, QStringLiteral("Out of memory"), 1, 1};
             return false;
         }
         if (!ReadFully(file, buffer, size)) {
-            pugi::get_memory_deallocation_function()(buffer);
+            Free(buffer);
             error = {pugi::status_io_error, QStringLiteral("Error reading from file: %1").arg(file.errorString()), 0,
                      0};
             return false;
         }
-        if (bool ok = false; ParsedWithEntities(tree, buffer, static_cast<size_t>(size), true, error, ok))
+        std::vector<KeptWhitespace> kept;
+        if (bool ok = false; ParsedWithEntities(tree, buffer, static_cast<size_t>(size), true, error, ok, kept))
             return ok;
-        const pugi::xml_parse_result result =
-            tree.doc.load_buffer_inplace_own(buffer, static_cast<size_t>(size), ParseOptions, pugi::encoding_utf8);
+        const pugi::xml_parse_result result = ParseOwned(tree, buffer, static_cast<size_t>(size), kept);
         return result ? true : parseFailed(result);
     }
     if (d.encoding != Encoding::Latin1 && d.encoding != Encoding::Windows1252)
@@ -502,30 +510,35 @@ bool ParseFileInPlace(DomTree& tree, QFile& file, DomParseError& error, bool& ha
     handled = true;
     const ByteTable& table = TableFor(d.encoding);
     // Untouched pages of the generous allocation never become resident.
-    auto* buffer = static_cast<char*>(
-        pugi::get_memory_allocation_function()(static_cast<size_t>(size) * MaxExpansion(d.encoding)));
+    auto* buffer = static_cast<char*>(Allocate(static_cast<size_t>(size) * MaxExpansion(d.encoding)));
     if (!buffer) {
         error = {pugi::status_out_of_memory, QStringLiteral("Out of memory"), 1, 1};
         return false;
     }
-    constexpr qint64 Piece = 1 << 20;
-    std::vector<unsigned char> piece(static_cast<size_t>(std::min(size, Piece)));
     char* out = buffer;
-    for (qint64 left = size; left > 0;) {
-        const qint64 n = std::min(left, Piece);
-        if (!ReadFully(file, reinterpret_cast<char*>(piece.data()), n)) {
-            pugi::get_memory_deallocation_function()(buffer);
-            error = {pugi::status_io_error, QStringLiteral("Error reading from file: %1").arg(file.errorString()), 0,
-                     0};
-            return false;
+    // Converted straight from the file's pages where it can be mapped, else piece by piece.
+    if (const uchar* mapped = file.map(0, size)) {
+        out = Convert(mapped, static_cast<size_t>(size), table, out);
+        file.unmap(const_cast<uchar*>(mapped));
+    } else {
+        constexpr qint64 Piece = 1 << 20;
+        std::vector<unsigned char> piece(static_cast<size_t>(std::min(size, Piece)));
+        for (qint64 left = size; left > 0;) {
+            const qint64 n = std::min(left, Piece);
+            if (!ReadFully(file, reinterpret_cast<char*>(piece.data()), n)) {
+                Free(buffer);
+                error = {pugi::status_io_error, QStringLiteral("Error reading from file: %1").arg(file.errorString()),
+                         0, 0};
+                return false;
+            }
+            out = Convert(piece.data(), static_cast<size_t>(n), table, out);
+            left -= n;
         }
-        out = Convert(piece.data(), static_cast<size_t>(n), table, out);
-        left -= n;
     }
-    if (bool ok = false; ParsedWithEntities(tree, buffer, static_cast<size_t>(out - buffer), true, error, ok))
+    std::vector<KeptWhitespace> kept;
+    if (bool ok = false; ParsedWithEntities(tree, buffer, static_cast<size_t>(out - buffer), true, error, ok, kept))
         return ok;
-    const pugi::xml_parse_result result =
-        tree.doc.load_buffer_inplace_own(buffer, static_cast<size_t>(out - buffer), ParseOptions, pugi::encoding_utf8);
+    const pugi::xml_parse_result result = ParseOwned(tree, buffer, static_cast<size_t>(out - buffer), kept);
     return result ? true : parseFailed(result);
 }
 
@@ -551,11 +564,8 @@ bool DomDocument::load(const QString& path)
         handled = true;
         data.error = {pugi::status_out_of_memory, QStringLiteral("Out of memory"), 1, 1};
     }
-    if (handled) {
-        if (ok)
-            TidyIndentation(tree->doc);
+    if (handled)
         return Finish(data, std::move(tree), ok);
-    }
     // Other encodings, byte order marks and empty files take the general path.
     file.seek(0);
     const QByteArray bytes = file.readAll();

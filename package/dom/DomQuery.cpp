@@ -5,6 +5,10 @@
 
 #include <QStringList>
 
+#include <cstring>
+#include <future>
+#include <system_error>
+
 DomQueryCache::Entry& DomQueryCache::get(const std::string& xpath, const std::vector<std::string>& varNames)
 {
     std::string key = xpath;
@@ -166,6 +170,72 @@ template <class Visit> void ForEachElement(const DomTree& tree, Visit&& visit)
     }
 }
 
+// Every element below from (not from itself), in document order.
+template <class Visit> void ForEachElementBelow(const DomTree& tree, pugi::xml_node from, Visit&& visit)
+{
+    pugi::xml_node cur = from.first_child();
+    while (cur) {
+        const bool element = cur.type() == pugi::node_element && !tree.isHolder(cur);
+        if (element)
+            visit(cur);
+        if (element && cur.first_child()) {
+            cur = cur.first_child();
+            continue;
+        }
+        while (cur != from && !cur.next_sibling())
+            cur = cur.parent();
+        if (cur == from)
+            return;
+        cur = cur.next_sibling();
+    }
+}
+
+// Visits every element in document order, putting what visit finds into out.
+// A large document is walked on two cores: the children of the first element
+// with many of them go half to each, and the two halves' findings are joined
+// in order. visit(element, into) may only read the tree.
+template <class Hit, class Visit>
+void ForEachElementOnBothCores(const DomTree& tree, Visit&& visit, std::vector<Hit>& out)
+{
+    constexpr size_t SplitFrom = 16; // children; fewer are not worth a thread
+    pugi::xml_node split = tree.root();
+    std::vector<pugi::xml_node> children;
+    // Down the single-child elements at the top to where the document branches out.
+    while (split) {
+        visit(split, out);
+        children.clear();
+        for (pugi::xml_node c = split.first_child(); c; c = c.next_sibling())
+            if (c.type() == pugi::node_element && !tree.isHolder(c))
+                children.push_back(c);
+        if (children.size() != 1)
+            break;
+        split = children.front();
+    }
+    if (!split)
+        return;
+    const auto walk = [&](size_t from, size_t to, std::vector<Hit>& into) {
+        for (size_t i = from; i < to; ++i) {
+            visit(children[i], into);
+            ForEachElementBelow(tree, children[i], [&](pugi::xml_node e) { visit(e, into); });
+        }
+    };
+    const size_t half = children.size() / 2;
+    if (children.size() >= SplitFrom) {
+        try {
+            std::vector<Hit> second;
+            auto later = std::async(std::launch::async, [&] { walk(half, children.size(), second); });
+            walk(0, half, out);
+            later.get();
+            out.insert(out.end(), second.begin(), second.end());
+            return;
+        } catch (const std::system_error&) {
+            // No second thread to be had: the whole walk here. Nothing was added
+            // before the thread failed to start.
+        }
+    }
+    walk(0, children.size(), out);
+}
+
 // Elements of one name (every element for "*") in document order; stops
 // after the first when firstOnly.
 std::vector<DomNode> ElementsNamed(const std::shared_ptr<DomDocumentData>& data, const QString& nameText,
@@ -205,7 +275,7 @@ DomNode DomDocument::firstElementByTagName(const QString& nameOrPattern) const
     return found.empty() ? DomNode() : found.front();
 }
 
-std::vector<std::pair<DomNode, int>> DomDocument::findByPaths(const std::vector<QStringList>& paths) const
+std::vector<std::pair<DomNode, uint32_t>> DomDocument::findByPaths(const std::vector<QStringList>& paths) const
 {
     // Each path as its names from the element upwards.
     std::vector<std::vector<std::string>> upwards;
@@ -215,27 +285,40 @@ std::vector<std::pair<DomNode, int>> DomDocument::findByPaths(const std::vector<
             names.push_back(it->toStdString());
         upwards.push_back(std::move(names));
     }
-    auto ends = [&](pugi::xml_node element, const std::vector<std::string>& names) {
+    if (upwards.size() > 32)
+        upwards.resize(32);
+    auto ends = [](pugi::xml_node element, const std::vector<std::string>& names) {
         if (names.empty())
             return false;
         pugi::xml_node cur = element;
         for (const std::string& name : names) {
-            if (!cur || cur.type() != pugi::node_element || name != cur.name())
+            // Most elements fail on the first letter of the last name.
+            const char* own = cur ? cur.name() : "";
+            if (own[0] != name[0] || std::strcmp(own, name.c_str()) != 0 || cur.type() != pugi::node_element)
                 return false;
             cur = cur.parent();
         }
         return true;
     };
 
-    std::vector<std::pair<DomNode, int>> found;
-    ForEachElement(*m_data->tree, [&](pugi::xml_node element) {
-        for (size_t i = 0; i < upwards.size(); ++i) {
-            if (ends(element, upwards[i])) {
-                found.emplace_back(DomAccess::make(m_data, m_data->tree, element), static_cast<int>(i));
-                break;
-            }
-        }
-        return true;
-    });
+    const auto matchesOf = [&](pugi::xml_node element) {
+        uint32_t matches = 0;
+        for (size_t i = 0; i < upwards.size(); ++i)
+            if (ends(element, upwards[i]))
+                matches |= uint32_t(1) << i;
+        return matches;
+    };
+    std::vector<std::pair<pugi::xml_node, uint32_t>> hits;
+    ForEachElementOnBothCores(
+        *m_data->tree,
+        [&](pugi::xml_node element, auto& into) {
+            if (const uint32_t matches = matchesOf(element))
+                into.emplace_back(element, matches);
+        },
+        hits);
+    std::vector<std::pair<DomNode, uint32_t>> found;
+    found.reserve(hits.size());
+    for (const auto& [element, matches] : hits)
+        found.emplace_back(DomAccess::make(m_data, m_data->tree, element), matches);
     return found;
 }
