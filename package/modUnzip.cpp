@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QStorageInfo>
 
+#include <libdeflate.h>
 #include <zip.h>
 
 #include <cerrno>
@@ -176,6 +177,10 @@ struct Member {
     int64_t size = 0; // declared
     bool encrypted = false;
     bool supported = true;
+    bool deflated = false;   // plain deflate, so it can be inflated whole in memory
+    zip_uint64_t packed = 0; // compressed size
+    uint32_t crc = 0;
+    bool crcKnown = false;
 };
 
 // The failure that ends an extraction; what was written is removed.
@@ -201,6 +206,7 @@ public:
     }
 
     Outcome extract(const Member& m);
+    bool inflateWhole(const Member& m, Fd& out, bool& created, Outcome& outcome);
     void finish() { m_done = true; }
     void removeWritten()
     {
@@ -285,6 +291,76 @@ QByteArrayList PasswordBytes(const QString& answer)
     return {latin1, utf8};
 }
 
+// A plain deflated member inflated whole in memory, which is much faster than
+// the stream; false leaves it to the stream, which then tells what is wrong.
+bool Extractor::inflateWhole(const Member& m, Fd& out, bool& created, Outcome& outcome)
+{
+    constexpr zip_uint64_t MostInMemory = zip_uint64_t(1) << 30;
+    if (m.encrypted || !m.deflated || !m.crcKnown || m.size <= 0 || zip_uint64_t(m.size) > MostInMemory ||
+        m.packed == 0 || m.packed > MostInMemory || m_totalWritten + m.size > m_limits.maxTotalBytes)
+        return false;
+    ZipFilePtr zf(zip_fopen_index(m_zip, m.index, ZIP_FL_COMPRESSED));
+    if (!zf) {
+        zip_error_clear(m_zip);
+        return false;
+    }
+    std::vector<char> packed;
+    std::unique_ptr<char[]> plain;
+    try {
+        packed.resize(size_t(m.packed));
+        plain.reset(new char[size_t(m.size)]);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    for (size_t got = 0; got < packed.size();) {
+        const zip_int64_t n = zip_fread(zf.get(), packed.data() + got, packed.size() - got);
+        if (n <= 0)
+            return false;
+        got += size_t(n);
+    }
+    zf.reset();
+    std::unique_ptr<libdeflate_decompressor, void (*)(libdeflate_decompressor*)> inflater(
+        libdeflate_alloc_decompressor(), libdeflate_free_decompressor);
+    size_t actual = 0;
+    if (!inflater ||
+        libdeflate_deflate_decompress(inflater.get(), packed.data(), packed.size(), plain.get(), size_t(m.size),
+                                      &actual) != LIBDEFLATE_SUCCESS ||
+        actual != size_t(m.size) || libdeflate_crc32(0, plain.get(), actual) != m.crc)
+        return false;
+    packed = {};
+
+    if (!created) {
+        switch (createOutput(m, out)) {
+        case Create::Created:
+            created = true;
+            break;
+        case Create::Skip:
+            outcome = Outcome::Skipped;
+            return true;
+        case Create::Fatal:
+            outcome = Outcome::Fatal;
+            return true;
+        }
+    }
+    for (size_t done = 0; done < actual;) {
+        const ssize_t w = ::write(out.get(), plain.get() + done, actual - done);
+        if (w < 0 && errno == EINTR)
+            continue;
+        if (w <= 0) {
+            outcome = writeFailure(w < 0 ? errno : ENOSPC, m.fileName);
+            return true;
+        }
+        done += size_t(w);
+    }
+    if (!out.close()) {
+        outcome = writeFailure(errno, m.fileName);
+        return true;
+    }
+    m_totalWritten += m.size;
+    outcome = Outcome::Written;
+    return true;
+}
+
 Outcome Extractor::extract(const Member& m)
 {
     QByteArray password = m.encrypted ? m_password : QByteArray();
@@ -292,6 +368,8 @@ Outcome Extractor::extract(const Member& m)
     int attempts = 0;
     Fd out;
     bool created = false;
+    if (Outcome whole; inflateWhole(m, out, created, whole))
+        return whole;
     Outcome failure = Outcome::Damaged;
     for (;;) {
         ZipFilePtr zf;
@@ -467,6 +545,10 @@ UnzipResult Extract(const QString& zipFile, const QString& extractDir, const Unz
         m.fileName = fileName;
         m.size = int64_t(size);
         m.encrypted = (st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE;
+        m.deflated = (st.valid & ZIP_STAT_COMP_METHOD) && st.comp_method == ZIP_CM_DEFLATE;
+        m.packed = st.comp_size;
+        m.crcKnown = (st.valid & ZIP_STAT_CRC) != 0;
+        m.crc = st.crc;
         m.supported = (!(st.valid & ZIP_STAT_COMP_METHOD) || zip_compression_method_supported(st.comp_method, 0)) &&
                       (!m.encrypted || zip_encryption_method_supported(st.encryption_method, 0));
         members.push_back(m);

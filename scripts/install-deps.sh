@@ -5,7 +5,7 @@ export DEBIAN_FRONTEND=noninteractive
 packages=(
   build-essential cmake ninja-build ccache pkg-config clang clang-format libclang-rt-14-dev
   qt6-base-dev qt6-multimedia-dev gstreamer1.0-plugins-good
-  libpugixml-dev libzip-dev libsodium-dev googletest libgtest-dev libbenchmark-dev
+  libpugixml-dev libzip-dev libdeflate-dev libsodium-dev googletest libgtest-dev libbenchmark-dev
   xvfb xauth xdotool imagemagick fonts-dejavu-core dbus-x11 at-spi2-core python3-pyatspi python3-gi
   dpkg-dev lintian desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl man-db groff-base
   strace librsvg2-bin

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -410,6 +411,24 @@ TEST_F(UnzipTest, DamagedArchivesAndMembersAreReportedAndNotKept)
     const UnzipResult r = Unzip(m_zip, m_out);
     expectReported(r, UnzipCode::MemberDamaged);
     EXPECT_TRUE(r.reason.contains(QStringLiteral("krant.xml")));
+    EXPECT_EQ(files(), QStringList({"krant.css"}));
+    QFile::remove(m_out + QStringLiteral("/krant.css"));
+
+    // The same in a compressed member, whose text is inflated whole: a flipped
+    // byte is caught there too, and intact compressed members come out whole.
+    QByteArray text;
+    for (int i = 0; i < 4000; ++i)
+        text += "<p>Artikel " + QByteArray::number(i) + " over het weer.</p>\n";
+    ASSERT_TRUE(ZipFixture::Write(m_zip, {File("krant.css", "p {}"), File("krant.xml", text)}));
+    ASSERT_LT(QFileInfo(m_zip).size(), text.size() / 4); // really compressed
+    EXPECT_TRUE(Unzip(m_zip, m_out).ok());
+    EXPECT_EQ(TestHome::ReadFile(m_out + QStringLiteral("/krant.xml")), text);
+    QFile::remove(m_out + QStringLiteral("/krant.xml"));
+    QFile::remove(m_out + QStringLiteral("/krant.css"));
+    QByteArray packed = TestHome::ReadFile(m_zip);
+    packed[packed.indexOf("krant.xml") + 9 + 2000] ^= 0x20;
+    ASSERT_TRUE(TestHome::WriteFile(m_zip, packed));
+    expectReported(Unzip(m_zip, m_out), UnzipCode::MemberDamaged);
     EXPECT_EQ(files(), QStringList({"krant.css"}));
 }
 
