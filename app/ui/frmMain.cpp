@@ -148,8 +148,6 @@ void frmMain::buildControls()
     picBottom = new QWidget(surface);
     picBottom->setObjectName(QStringLiteral("picBottom"));
 
-    OptionsWindow = new frmOptions(this);
-
     // The error log names the selected entries of the first two lists.
     Run().NavListIndex = [lists = NavLists](int level) { return lists->ListIndex(level); };
 
@@ -466,9 +464,18 @@ void frmMain::mnuExtraOptions_Click()
         // The key that closes the window is released over the main window; its
         // press went to the window, so the key handling passes it over.
         QWidget* reading = QApplication::focusWidget();
-        OptionsWindow->exec();
+        optionsWindow()->exec();
         RefocusAfterDialog(reading);
     });
+}
+
+// Built on first use: a window of many pages that most sessions never open
+// would otherwise hold up the first paint.
+frmOptions* frmMain::optionsWindow()
+{
+    if (!OptionsWindow)
+        OptionsWindow = new frmOptions(this);
+    return OptionsWindow;
 }
 
 void frmMain::Form_Unload(int& cancel)

@@ -144,7 +144,8 @@ public:
     std::unique_ptr<TextAssembly> Assembly;
     // The reading moves over the lists and the text.
     std::unique_ptr<Navigator> Navigation;
-    frmOptions* OptionsWindow = nullptr; // loaded once, kept hidden
+    frmOptions* OptionsWindow = nullptr; // loaded when first asked for, then kept hidden
+    frmOptions* optionsWindow();
 
     // Menus.
     QMenu* mnuFile = nullptr;
