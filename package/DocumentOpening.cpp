@@ -209,27 +209,28 @@ OpenOutcome LoadDocumentFromWorkingFolder(const QString& path, bool addOnly)
         EmptyWorkingFolder();
 
         SetStep(QStringLiteral("Get document title"));
-        const DomNode doc = rs.XmlDoc.asNode();
-        rs.DocInfo[1] = GetXMLTagValue(doc, rs.XdfDocTitleTag);
+        // All facts in one walk: a tag the document lacks would otherwise cost a walk of its own.
+        const QStringList tags{rs.XdfDocIdTag,        rs.XdfDocTitleTag,          rs.XdfDocTypeTag,
+                               rs.XdfDocSubTitleTag,  rs.XdfDocEditionTag,        rs.XdfDocAuthorTag,
+                               rs.XdfDocPublisherTag, rs.XdfDocPublicationDateTag};
+        const std::vector<DomNode> facts = rs.XmlDoc.firstElementsByTagNames(tags);
+        const auto factText = [&facts](size_t i) { return facts[i].isNull() ? QString() : facts[i].text(); };
+        rs.DocInfo[1] = factText(1);
         if (rs.DocInfo[1].isEmpty())
-            rs.DocInfo[1] = GetXMLTagValue(doc, QStringLiteral("TijdschriftTitel"));
+            rs.DocInfo[1] = GetXMLTagValue(rs.XmlDoc.asNode(), QStringLiteral("TijdschriftTitel"));
         if (rs.DocInfo[1].isEmpty()) {
             outcome.result = OpenResult::NoTitle;
             RaiseError(ErrNo::NoTitle, QStringLiteral("Doc_Title is missing"));
         }
 
         SetStep(QStringLiteral("Get document id"));
-        rs.DocInfo[0] = GetXMLTagValue(doc, rs.XdfDocIdTag);
+        rs.DocInfo[0] = factText(0);
         if (rs.DocInfo[0].isEmpty())
             rs.DocInfo[0] = QFileInfo(path).fileName();
 
         SetStep(QStringLiteral("Get document type"));
-        rs.DocInfo[2] = GetXMLTagValue(doc, rs.XdfDocTypeTag);
-        rs.DocInfo[3] = GetXMLTagValue(doc, rs.XdfDocSubTitleTag);
-        rs.DocInfo[4] = GetXMLTagValue(doc, rs.XdfDocEditionTag);
-        rs.DocInfo[5] = GetXMLTagValue(doc, rs.XdfDocAuthorTag);
-        rs.DocInfo[6] = GetXMLTagValue(doc, rs.XdfDocPublisherTag);
-        rs.DocInfo[7] = GetXMLTagValue(doc, rs.XdfDocPublicationDateTag);
+        for (size_t i = 2; i < 8; ++i)
+            rs.DocInfo[i] = factText(i);
 
         if (addOnly)
             rs.ArchiveOnOpen = true;

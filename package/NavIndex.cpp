@@ -44,14 +44,37 @@ const std::vector<int32_t>& NavIndex::childrenOf(int32_t parent) const
     return parent < static_cast<int32_t>(m_entries.size()) ? m_entries[size_t(parent)].children : none;
 }
 
+NavIndex::IdChars NavIndex::IdCharsOf(int32_t id)
+{
+    IdChars text{};
+    // Digits of a whole number, at least width of them.
+    const auto put = [&text](size_t at, uint32_t n, size_t width) {
+        char digits[12];
+        size_t count = 0;
+        do {
+            digits[count++] = char('0' + n % 10);
+            n /= 10;
+        } while (n != 0);
+        while (count < width)
+            digits[count++] = '0';
+        while (count > 0)
+            text[at++] = digits[--count];
+        return at;
+    };
+    if (id < 0) {
+        text[0] = '-';
+        put(1, uint32_t(-int64_t(id)), 1);
+    } else if (id >= WideIdBase) {
+        put(0, uint32_t(id), 1);
+    } else { // level-1 and level-2 ordinals of two digits each, zero-padded; more digits when larger
+        put(put(0, uint32_t(id / 100), 2), uint32_t(id % 100), 2);
+    }
+    return text;
+}
+
 QString NavIndex::IdText(int32_t id)
 {
-    if (id >= WideIdBase)
-        return QString::number(id);
-    // Level-1 and level-2 ordinals of two digits each, zero-padded; more digits when larger.
-    const int l1 = id / 100;
-    const int l2 = id % 100;
-    return QStringLiteral("%1%2").arg(l1, 2, 10, QLatin1Char('0')).arg(l2, 2, 10, QLatin1Char('0'));
+    return QString::fromLatin1(IdCharsOf(id).data());
 }
 
 NavIndex& DocumentNavIndex()

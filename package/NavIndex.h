@@ -3,6 +3,7 @@
 #include "package/dom/Dom.h"
 
 #include <QHash>
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -51,6 +52,9 @@ public:
     int32_t idFor(int16_t level, int32_t parentId, int ordinal);
     // The id as it is written into the document ("0100", "0203", or plain decimal).
     static QString IdText(int32_t id);
+    // The same as NUL-terminated ASCII.
+    using IdChars = std::array<char, 16>;
+    static IdChars IdCharsOf(int32_t id);
 
 private:
     std::vector<NavEntry> m_entries;

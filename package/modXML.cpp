@@ -9,6 +9,7 @@
 #include <QSaveFile>
 #include <QSet>
 #include <algorithm>
+#include <array>
 #include <limits>
 #include <vector>
 
@@ -395,11 +396,27 @@ bool IsElementPath(const QString& pattern)
 // in one walk; other patterns through a query.
 struct NavigationWalk {
     std::vector<std::pair<DomNode, NavKind>> nodes;
-    // For a plain level-2 path: what the pattern finds below each element
-    // (the grandparent of a level-1 heading), in document order.
-    bool level2Found = false;
-    QHash<const void*, std::vector<DomNode>> level2Below;
+    // For each level from 2 whose pattern is a plain path: what the pattern
+    // finds below each element (the unit holding a heading one level up), in
+    // document order.
+    std::array<bool, 7> found{};
+    std::array<QHash<const void*, std::vector<DomNode>>, 7> below;
 };
+
+// The patterns of the levels below 1 that take part in the walk.
+QStringList DeeperPatterns(const RunState& rs, bool twoLevels)
+{
+    QStringList patterns;
+    if (!twoLevels)
+        return patterns;
+    for (int level = 2; level <= std::min<int>(rs.NavLevelCount, 6); ++level) {
+        const QString pattern = rs.XdfNavLevel[size_t(level)].trimmed();
+        if (pattern.isEmpty() || (level > 2 && !IsElementPath(pattern)))
+            break;
+        patterns << pattern;
+    }
+    return patterns;
+}
 
 NavigationWalk NavigationNodes(const RunState& rs, const QString& level2, bool twoLevels)
 {
@@ -407,23 +424,25 @@ NavigationWalk NavigationNodes(const RunState& rs, const QString& level2, bool t
     NavigationWalk walk;
     auto& nodes = walk.nodes;
     if (IsElementPath(level1) && (!twoLevels || IsElementPath(level2))) {
+        // Path k (from 2) is level k's.
         std::vector<QStringList> paths{level1.split(QLatin1Char('/')), {QStringLiteral("pagenum")}};
-        if (twoLevels)
-            paths.push_back(level2.split(QLatin1Char('/')));
-        const auto depth = static_cast<int>(paths.back().size());
-        walk.level2Found = twoLevels;
+        for (const QString& pattern : DeeperPatterns(rs, twoLevels))
+            paths.push_back(pattern.split(QLatin1Char('/')));
+        for (size_t level = 2; level < paths.size(); ++level)
+            walk.found[level] = true;
         for (auto& [node, matches] : rs.XmlDoc.findByPaths(paths)) {
-            if (twoLevels && (matches & 4u)) {
+            for (size_t level = 2; level < paths.size(); ++level) {
+                if (!(matches & (1u << level)))
+                    continue;
                 // The relative path leads down from the element that many levels up.
-                DomNode below = node;
-                for (int i = 0; i < depth && !below.isNull(); ++i)
-                    below = below.parentNode();
-                if (!below.isNull())
-                    walk.level2Below[below.identity()].push_back(node);
+                const DomNode unit = node.ancestor(static_cast<int>(paths[level].size()));
+                if (!unit.isNull())
+                    walk.below[level][unit.identity()].push_back(node);
             }
-            nodes.emplace_back(node, (matches & 1u)   ? NavKind::Level1
-                                     : (matches & 2u) ? NavKind::Page
-                                                      : NavKind::Level2);
+            if (matches & 7u)
+                nodes.emplace_back(node, (matches & 1u)   ? NavKind::Level1
+                                         : (matches & 2u) ? NavKind::Page
+                                                          : NavKind::Level2);
         }
         return walk;
     }
@@ -493,7 +512,7 @@ void AddNodeIds()
             l2 = 0;
             page = 0;
             const int32_t entry = index.add(node, 1, -1, l1);
-            AddAttribute(node, id, NavIndex::IdText(index.at(entry).id));
+            DomNode(node).setAttribute("id", NavIndex::IdCharsOf(index.at(entry).id).data());
             if (!twoLevels)
                 continue;
             SetStep(QStringLiteral("Give the level-2 nodes their ids"));
@@ -507,12 +526,12 @@ void AddNodeIds()
             const auto addLevel2 = [&](const DomNode& sub) {
                 ++ordinal;
                 const int32_t child = index.add(sub, 2, entry, ordinal);
-                AddAttribute(sub, id, NavIndex::IdText(index.at(child).id));
+                DomNode(sub).setAttribute("id", NavIndex::IdCharsOf(index.at(child).id).data());
                 level2Ordinal.insert(sub.identity(), ordinal);
             };
-            if (walk.level2Found) {
-                const auto below = walk.level2Below.constFind(grandparent.identity());
-                if (below != walk.level2Below.constEnd())
+            if (walk.found[2]) {
+                const auto below = walk.below[2].constFind(grandparent.identity());
+                if (below != walk.below[2].constEnd())
                     for (const DomNode& sub : *below)
                         addLevel2(sub);
             } else {
@@ -535,9 +554,18 @@ void AddNodeIds()
                 if (unit.isNull())
                     continue;
                 int ordinal = 0;
-                for (const DomNode& sub : unit.selectNodes(pattern)) {
+                const auto add = [&](const DomNode& sub) {
                     const int32_t child = index.add(sub, static_cast<int16_t>(level), parent, ++ordinal);
-                    AddAttribute(sub, id, NavIndex::IdText(index.at(child).id));
+                    DomNode(sub).setAttribute("id", NavIndex::IdCharsOf(index.at(child).id).data());
+                };
+                if (walk.found[size_t(level)]) {
+                    const auto below = walk.below[size_t(level)].constFind(unit.identity());
+                    if (below != walk.below[size_t(level)].constEnd())
+                        for (const DomNode& sub : *below)
+                            add(sub);
+                } else {
+                    for (const DomNode& sub : unit.selectNodes(pattern))
+                        add(sub);
                 }
             }
         }

@@ -416,6 +416,10 @@ TEST_F(NavigatorTest, ASectionOf2000ArticlesListsThemAllAndEachOpensItsOwnText)
     nav.LoadText(9, 0, QString());
     EXPECT_TRUE(text().startsWith(QStringLiteral("A99")));
     EXPECT_GE(Txt().CurrentHeadId, NavIndex::WideIdBase);
+    // The ids as written into the document: zero-padded ordinals, plain decimal past them.
+    const DomNodeList heads = ::Run().XmlDoc.selectNodes(QStringLiteral("//artikel/titel/head"));
+    EXPECT_EQ(heads.item(97).getAttribute(QStringLiteral("id")), QStringLiteral("0198"));
+    EXPECT_EQ(heads.item(98).getAttribute(QStringLiteral("id")), QString::number(Txt().CurrentHeadId));
     // Alt+Right from the last article crosses into the next section's only one.
     lists.setListIndex(2, 1999);
     nav.LoadText(9, 0, QString());

@@ -63,13 +63,26 @@ void AppendEscapedAttribute(const char* value, std::string& out)
 {
     for (const char* p = value; *p; ++p) {
         switch (*p) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\t': out += "&#09;"; break;
-        case '\n': out += "&#10;"; break;
-        case '\r': out += "&#13;"; break;
-        default: out += *p;
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        case '\t':
+            out += "&#09;";
+            break;
+        case '\n':
+            out += "&#10;";
+            break;
+        case '\r':
+            out += "&#13;";
+            break;
+        default:
+            out += *p;
         }
     }
 }
@@ -147,13 +160,20 @@ QString DomNode::nodeName() const
     case pugi::node_element:
     case pugi::node_pi:
         return FromUtf8(n.name());
-    case pugi::node_pcdata: return QStringLiteral("#text");
-    case pugi::node_cdata: return QStringLiteral("#cdata-section");
-    case pugi::node_comment: return QStringLiteral("#comment");
-    case pugi::node_document: return QStringLiteral("#document");
-    case pugi::node_declaration: return QStringLiteral("xml");
-    case pugi::node_doctype: return FromUtf8(n.value()).section(QLatin1Char(' '), 0, 0, QString::SectionSkipEmpty);
-    default: return {};
+    case pugi::node_pcdata:
+        return QStringLiteral("#text");
+    case pugi::node_cdata:
+        return QStringLiteral("#cdata-section");
+    case pugi::node_comment:
+        return QStringLiteral("#comment");
+    case pugi::node_document:
+        return QStringLiteral("#document");
+    case pugi::node_declaration:
+        return QStringLiteral("xml");
+    case pugi::node_doctype:
+        return FromUtf8(n.value()).section(QLatin1Char(' '), 0, 0, QString::SectionSkipEmpty);
+    default:
+        return {};
     }
 }
 
@@ -164,15 +184,23 @@ DomNodeType DomNode::nodeType() const
     if (m_attr)
         return DomNodeType::Attribute;
     switch (DomAccess::node(*this).type()) {
-    case pugi::node_element: return DomNodeType::Element;
-    case pugi::node_pcdata: return DomNodeType::Text;
-    case pugi::node_cdata: return DomNodeType::CData;
-    case pugi::node_comment: return DomNodeType::Comment;
+    case pugi::node_element:
+        return DomNodeType::Element;
+    case pugi::node_pcdata:
+        return DomNodeType::Text;
+    case pugi::node_cdata:
+        return DomNodeType::CData;
+    case pugi::node_comment:
+        return DomNodeType::Comment;
     case pugi::node_pi:
-    case pugi::node_declaration: return DomNodeType::ProcessingInstruction;
-    case pugi::node_document: return DomNodeType::Document;
-    case pugi::node_doctype: return DomNodeType::DocumentType;
-    default: return DomNodeType::None;
+    case pugi::node_declaration:
+        return DomNodeType::ProcessingInstruction;
+    case pugi::node_document:
+        return DomNodeType::Document;
+    case pugi::node_doctype:
+        return DomNodeType::DocumentType;
+    default:
+        return DomNodeType::None;
     }
 }
 
@@ -284,6 +312,21 @@ DomNode DomNode::parentNode() const
     return DomAccess::make(m_doc, m_tree, p);
 }
 
+DomNode DomNode::ancestor(int levels) const
+{
+    if (isNull() || m_attr)
+        return {};
+    pugi::xml_node p = DomAccess::node(*this);
+    for (int i = 0; i < levels && p; ++i) {
+        p = p.parent();
+        if (m_tree->isHolder(p))
+            return {};
+    }
+    if (!p)
+        return {};
+    return DomAccess::make(m_doc, m_tree, p);
+}
+
 DomNode DomNode::firstChild() const
 {
     if (isNull() || m_attr)
@@ -333,8 +376,7 @@ DomNode DomNode::appendChild(const DomNode& newChild)
     }
     // Within one tree the node moves (append_move refuses to move a node
     // into its own subtree); from another document it is copied in.
-    const pugi::xml_node added =
-        newChild.m_tree == m_tree ? parent.append_move(child) : parent.append_copy(child);
+    const pugi::xml_node added = newChild.m_tree == m_tree ? parent.append_move(child) : parent.append_copy(child);
     return DomAccess::make(m_doc, m_tree, added);
 }
 
@@ -360,6 +402,19 @@ void DomNode::setAttribute(const QString& name, const QString& value)
     if (!a)
         a = n.append_attribute(key.c_str());
     a.set_value(Utf8(value).c_str());
+}
+
+void DomNode::setAttribute(const char* name, const char* value)
+{
+    if (isNull() || m_attr || !name || !*name)
+        return;
+    pugi::xml_node n = DomAccess::node(*this);
+    if (n.type() != pugi::node_element)
+        return;
+    pugi::xml_attribute a = n.attribute(name);
+    if (!a)
+        a = n.append_attribute(name);
+    a.set_value(value);
 }
 
 QString DomNode::getAttribute(const QString& name) const

@@ -75,6 +75,8 @@ public:
     DomNodeList childNodes() const;
     DomAttributes attributes() const;
     DomNode parentNode() const;
+    // The element that many levels up (parentNode() for 1), or null.
+    DomNode ancestor(int levels) const;
     DomNode firstChild() const;
     DomNode nextSibling() const;
     DomDocument ownerDocument() const;
@@ -87,6 +89,8 @@ public:
 
     // Element attributes: add or replace; read (empty when absent).
     void setAttribute(const QString& name, const QString& value);
+    // The same for a name and value already in UTF-8, as numbered ids are.
+    void setAttribute(const char* name, const char* value);
     QString getAttribute(const QString& name) const;
 
     // Pattern queries (the XSL-pattern forms, see DomPattern.h), relative to this node.
@@ -182,6 +186,9 @@ public:
     DomNodeList getElementsByTagName(const QString& nameOrPattern) const;
     // The first of those, found without walking the rest of the document.
     DomNode firstElementByTagName(const QString& nameOrPattern) const;
+    // The first element of each name (null where there is none, or the name
+    // is empty), all in one walk that stops once every name is found.
+    std::vector<DomNode> firstElementsByTagNames(const QStringList& namesOrPatterns) const;
 
     // One walk through the document for element paths such as
     // "rubriek/titel/head" (a head in a titel in a rubriek): every element

@@ -275,6 +275,36 @@ DomNode DomDocument::firstElementByTagName(const QString& nameOrPattern) const
     return found.empty() ? DomNode() : found.front();
 }
 
+std::vector<DomNode> DomDocument::firstElementsByTagNames(const QStringList& namesOrPatterns) const
+{
+    std::vector<DomNode> found(size_t(namesOrPatterns.size()));
+    std::vector<std::pair<std::string, size_t>> plain; // names still looked for, with their place
+    for (qsizetype i = 0; i < namesOrPatterns.size(); ++i) {
+        const QString& name = namesOrPatterns[i];
+        if (name.isEmpty())
+            continue;
+        if (DomIsPattern(name))
+            found[size_t(i)] = firstElementByTagName(name);
+        else
+            plain.emplace_back(name.toStdString(), size_t(i));
+    }
+    if (plain.empty())
+        return found;
+    ForEachElement(*m_data->tree, [&](pugi::xml_node element) {
+        const char* own = element.name();
+        for (auto it = plain.begin(); it != plain.end();) {
+            if (std::strcmp(own, it->first.c_str()) == 0) {
+                found[it->second] = DomAccess::make(m_data, m_data->tree, element);
+                it = plain.erase(it);
+            } else {
+                ++it;
+            }
+        }
+        return !plain.empty();
+    });
+    return found;
+}
+
 std::vector<std::pair<DomNode, uint32_t>> DomDocument::findByPaths(const std::vector<QStringList>& paths) const
 {
     // Each path as its names from the element upwards.
