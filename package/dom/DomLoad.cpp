@@ -209,6 +209,42 @@ char* Convert(const unsigned char* in, size_t n, const ByteTable& table, char* o
     return out;
 }
 
+// Bytes at or above 0x80, which become two or three bytes of UTF-8.
+size_t HighBytes(const unsigned char* in, size_t n, size_t extra)
+{
+    size_t count = 0;
+    for (size_t i = 0; i < n; ++i)
+        count += in[i] >> 7;
+    return count * extra;
+}
+
+// A large text is converted in two halves at once; the second half's place in
+// the output follows from how many bytes of the first half grow.
+char* ConvertOnBothCores(const unsigned char* in, size_t n, const ByteTable& table, char* out)
+{
+    constexpr size_t BothCoresFrom = size_t(4) << 20;
+    if (n < BothCoresFrom)
+        return Convert(in, n, table, out);
+    const size_t half = n / 2;
+    try {
+        auto second = std::async(std::launch::async, [&] {
+            // Windows-1252 grows some bytes by two, so its growth is counted byte by byte.
+            size_t grown = 0;
+            if (&table == &TableFor(Encoding::Latin1)) {
+                grown = HighBytes(in, half, 1);
+            } else {
+                for (size_t i = 0; i < half; ++i)
+                    grown += table[in[i]].length - 1u;
+            }
+            return Convert(in + half, n - half, table, out + half + grown);
+        });
+        Convert(in, half, table, out);
+        return second.get();
+    } catch (const std::system_error&) {
+        return Convert(in, n, table, out);
+    }
+}
+
 // The most UTF-8 bytes one single-byte character can become.
 size_t MaxExpansion(Encoding e)
 {
@@ -518,7 +554,7 @@ bool ParseFileInPlace(DomTree& tree, QFile& file, DomParseError& error, bool& ha
     char* out = buffer;
     // Converted straight from the file's pages where it can be mapped, else piece by piece.
     if (const uchar* mapped = file.map(0, size)) {
-        out = Convert(mapped, static_cast<size_t>(size), table, out);
+        out = ConvertOnBothCores(mapped, static_cast<size_t>(size), table, out);
         file.unmap(const_cast<uchar*>(mapped));
     } else {
         constexpr qint64 Piece = 1 << 20;

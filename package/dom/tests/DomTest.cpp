@@ -90,6 +90,32 @@ TEST_F(DomFileTest, SingleByteEncodingsAreConverted)
     EXPECT_EQ(cp.documentElement().text(), QStringLiteral("€ “q” Ÿé\u0081"));
 }
 
+// Large files are converted in two halves at once: every paragraph, on either
+// side of the middle, must come out whole.
+TEST_F(DomFileTest, LargeSingleByteFilesConvertAcrossTheMiddle)
+{
+    for (const char* label : {"ISO-8859-1", "Windows-1252"}) {
+        QByteArray bytes = QByteArray("<?xml version=\"1.0\" encoding=\"") + label + "\"?>\n<r>\n";
+        int paragraphs = 0;
+        while (bytes.size() < (6 << 20)) {
+            bytes += "\t<p>Nr " + QByteArray::number(paragraphs) + ": caf\xE9 \x80\x93q\x94 " +
+                     QByteArray(paragraphs % 7, '\xE0') + "</p>\n";
+            ++paragraphs;
+        }
+        bytes += "</r>\n";
+        DomDocument doc;
+        ASSERT_TRUE(doc.load(write(bytes))) << label;
+        const DomNodeList items = doc.documentElement().childNodes();
+        ASSERT_EQ(items.length(), paragraphs) << label;
+        const bool cp1252 = QByteArray(label) == "Windows-1252";
+        const QString euro = cp1252 ? QStringLiteral("€“q”") : QStringLiteral("\u0080\u0093q\u0094");
+        for (const int i : {0, paragraphs / 2 - 1, paragraphs / 2, paragraphs / 2 + 1, paragraphs - 1}) {
+            const QString expected = QStringLiteral("Nr %1: café %2 ").arg(i).arg(euro) + QString(i % 7, u'à');
+            EXPECT_EQ(items.item(i).text(), expected) << label << " paragraph " << i;
+        }
+    }
+}
+
 TEST_F(DomFileTest, UnicodeEncodingsLoad)
 {
     const QString text = QStringLiteral("Grüße € 𝄞");
