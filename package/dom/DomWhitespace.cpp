@@ -43,35 +43,44 @@ const char* TagEnd(const char* p, const char* end, bool& selfClosing)
     return end;
 }
 
-// Past a DOCTYPE or other "<!" declaration, with an internal subset whose
-// declarations, comments and quoted values may hold '>' and ']'.
+// Past a DOCTYPE (from just after its "<!"), ended as the parser ends it: at
+// the first '>' outside quoted values, comments, processing instructions,
+// ignored sections and nested "<!" declarations. Brackets play no part.
 const char* DeclarationEnd(const char* p, const char* end)
 {
-    char quote = 0;
-    bool subset = false;
+    size_t depth = 0;
     while (p < end) {
-        const char c = *p;
-        if (quote) {
-            if (c == quote)
-                quote = 0;
-            ++p;
-        } else if (c == '"' || c == '\'') {
-            quote = c;
-            ++p;
-        } else if (subset && StartsWith(p, end, "<!--")) {
+        if (StartsWith(p, end, "<![")) {
+            size_t nested = 0; // an ignored section, which may nest
+            for (p += 3; p < end;) {
+                if (StartsWith(p, end, "<![")) {
+                    p += 3;
+                    ++nested;
+                } else if (StartsWith(p, end, "]]>")) {
+                    p += 3;
+                    if (nested-- == 0)
+                        break;
+                } else {
+                    ++p;
+                }
+            }
+        } else if (StartsWith(p, end, "<!--")) {
             p = FindFrom(p + 4, end, "-->");
-        } else if (subset && StartsWith(p, end, "<?")) {
+        } else if (StartsWith(p, end, "<?")) {
             p = FindFrom(p + 2, end, "?>");
-        } else if (c == '[') {
-            subset = true;
+        } else if (StartsWith(p, end, "<!")) {
+            p += 2;
+            ++depth;
+        } else if (*p == '"' || *p == '\'') {
+            const auto* close = static_cast<const char*>(std::memchr(p + 1, *p, static_cast<size_t>(end - p - 1)));
+            p = close ? close + 1 : end;
+        } else if (*p == '>') {
+            if (depth == 0)
+                return p + 1;
+            --depth;
             ++p;
-        } else if (c == ']') {
-            subset = false;
-            ++p;
-        } else if (c == '>' && !subset) {
-            return p + 1;
         } else {
-            ++p;
+            ++p; // a stray '<' here is an error the parser reports
         }
     }
     return end;
