@@ -1,4 +1,5 @@
 #include "app/core/AppPaths.h"
+#include "app/sound/SoundModule.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -227,6 +228,20 @@ QString SamplesDir()
 QString SoundsDir()
 {
     return DataDir() + QStringLiteral("/sounds");
+}
+
+QString SoundModulePath()
+{
+    const QString name = QString::fromLatin1(QuillbookSoundModuleName);
+    const QString exe = executableDir();
+    QStringList candidates{exe + QStringLiteral("/" QB_SOUND_MODULE_FROM_BIN "/") + name,
+                           exe + QLatin1Char('/') + name};
+    if (isInside(exe, QStringLiteral(QB_BUILD_DIR)))
+        candidates << QStringLiteral(QB_BUILD_DIR "/app/") + name;
+    for (const QString& path : candidates)
+        if (QFileInfo(path).isFile())
+            return QDir::cleanPath(path);
+    return {};
 }
 
 } // namespace AppPaths

@@ -50,5 +50,8 @@ QString CssDir();
 QString SamplesDir();
 // The cue sounds (BeginDocument.wav, Navigate.wav, ...).
 QString SoundsDir();
+// The module that plays them: in the installed program's library folder, or
+// beside a program of this build tree; empty when there is none.
+QString SoundModulePath();
 
 } // namespace AppPaths

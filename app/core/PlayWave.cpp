@@ -2,14 +2,13 @@
 
 #include "app/core/ErrorConvention.h"
 
-#include <QAudioDevice>
-#include <QEventLoop>
+#include "app/core/AppPaths.h"
+#include "app/core/ErrorLog.h"
+#include "app/sound/SoundModule.h"
+
 #include <QFile>
 #include <QFileInfo>
-#include <QMediaDevices>
-#include <QSoundEffect>
-#include <QTimer>
-#include <QUrl>
+#include <QLibrary>
 #include <QtEndian>
 
 int WaveDurationMs(const QString& path)
@@ -50,6 +49,34 @@ int WaveDurationMs(const QString& path)
     return -1;
 }
 
+namespace {
+
+// The player in the sound module, loaded once; null when it cannot be had,
+// which is logged once and leaves the program silent.
+QuillbookPlaySoundFunction SoundPlayer()
+{
+    static QuillbookPlaySoundFunction player = []() -> QuillbookPlaySoundFunction {
+        const QString path = AppPaths::SoundModulePath();
+        static QLibrary module;
+        module.setFileName(path);
+        auto* found = path.isEmpty() || !module.load()
+                          ? nullptr
+                          : reinterpret_cast<QuillbookPlaySoundFunction>(module.resolve(QuillbookPlaySoundSymbol));
+        if (!found)
+            LogError(QStringLiteral("PlayWave"), QStringLiteral("Load the sound module"), 0,
+                     path.isEmpty() ? QStringLiteral("No sound module found") : module.errorString());
+        return found;
+    }();
+    return player;
+}
+
+} // namespace
+
+void PreloadSound()
+{
+    (void)SoundPlayer();
+}
+
 void PlayWave(const QString& path)
 {
     GuardedVoid("PlayWave", [&] {
@@ -59,31 +86,9 @@ void PlayWave(const QString& path)
         const int length = WaveDurationMs(path);
         if (length < 0)
             return;
-        // With no output device the effect would report "playing" forever.
-        if (QMediaDevices::audioOutputs().isEmpty())
-            return;
-        QSoundEffect effect;
-        QEventLoop loop;
-        QTimer limit;
-        limit.setSingleShot(true);
-        QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
-        QObject::connect(&effect, &QSoundEffect::playingChanged, &loop, [&] {
-            if (!effect.isPlaying() && effect.status() != QSoundEffect::Loading)
-                loop.quit();
-        });
-        QObject::connect(&effect, &QSoundEffect::statusChanged, &loop, [&] {
-            if (effect.status() == QSoundEffect::Error)
-                loop.quit();
-            else if (effect.status() == QSoundEffect::Ready && !effect.isPlaying())
-                effect.play();
-        });
-        effect.setSource(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
-        limit.start(length + 2000);
-        if (effect.status() == QSoundEffect::Ready)
-            effect.play();
-        if (effect.status() == QSoundEffect::Error)
-            return;
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-        effect.stop();
+        if (const QuillbookPlaySoundFunction play = SoundPlayer()) {
+            const QString absolute = QFileInfo(path).absoluteFilePath();
+            play(&absolute, length);
+        }
     });
 }

@@ -2,6 +2,7 @@
 
 #include "app/core/AppPaths.h"
 #include "app/core/ErrorConvention.h"
+#include "app/core/PlayWave.h"
 #include "app/core/RunState.h"
 #include "app/ui/QtPrompter.h"
 #include "app/ui/frmMain.h"
@@ -55,6 +56,9 @@ bool Startup::Main(const QStringList& arguments)
     m_main->txtTitle->setCursorPosition(0);
     m_main->show();
     m_main->txtTitle->setFocus(Qt::OtherFocusReason);
+    // The sound player loads once the window is up, not before its first paint;
+    // a sound due earlier loads it there and then.
+    QTimer::singleShot(400, m_main.get(), [] { PreloadSound(); });
 
     m_commandLinePath = CommandLinePath(arguments);
     if (!m_commandLinePath.isEmpty()) {

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLibrary>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -92,6 +93,16 @@ TEST_F(DataDirLookup, ThisTestProgramRunsFromTheBuildTree)
         GTEST_SKIP() << "QB_DATA_DIR is set";
     AppPaths::Init();
     EXPECT_EQ(AppPaths::DataDir(), QDir::cleanPath(QStringLiteral(QB_SOURCE_DATA_DIR)));
+}
+
+TEST_F(DataDirLookup, AProgramOfTheBuildTreeFindsTheSoundModuleBuiltWithIt)
+{
+    const QString module = AppPaths::SoundModulePath();
+    ASSERT_FALSE(module.isEmpty());
+    EXPECT_TRUE(module.endsWith(QStringLiteral("/app/libquillbook-sound.so"))) << module.toStdString();
+    QLibrary library(module);
+    ASSERT_TRUE(library.load()) << library.errorString().toStdString();
+    EXPECT_NE(library.resolve("QuillbookPlaySound"), nullptr);
 }
 
 } // namespace
