@@ -31,8 +31,9 @@ bool IsLastReadBookmark(const DomNode& node)
 
 std::vector<DomNode> LastReadBookmarks(const DomDocument& document)
 {
+    // One query, not a walk over every bookmark: a usage file may hold thousands.
     std::vector<DomNode> found;
-    for (const DomNode& node : document.getElementsByTagName(kBookmark)) {
+    for (const DomNode& node : document.selectNodes(QStringLiteral("//bookmark[@id='0']"))) {
         if (IsLastReadBookmark(node))
             found.push_back(node);
     }

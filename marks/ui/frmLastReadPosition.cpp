@@ -33,7 +33,10 @@ frmLastReadPosition::frmLastReadPosition(QWidget* parent) : QDialog(parent)
     txtLastReadPosition->setReadOnly(true);
     txtLastReadPosition->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
     txtLastReadPosition->setTabChangesFocus(true);
-    txtLastReadPosition->setMinimumSize(420, 90);
+    // Room for the question in three or four lines, and no more.
+    txtLastReadPosition->setMinimumWidth(420);
+    txtLastReadPosition->setFixedHeight(txtLastReadPosition->fontMetrics().lineSpacing() * 4 +
+                                        2 * txtLastReadPosition->frameWidth() + 12);
 
     chkDontAskAgain = new QCheckBox(QStringLiteral("Don't ask this question again and make my choice default."), this);
     chkDontAskAgain->setObjectName(QStringLiteral("chkDontAskAgain"));
