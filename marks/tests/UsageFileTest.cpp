@@ -5,6 +5,7 @@
 #include "app/core/AppPaths.h"
 #include "app/core/RunState.h"
 #include "package/modXML.h"
+#include "render/StyleSheetChoice.h"
 #include "tests/support/FreshState.h"
 #include "tests/support/TestHome.h"
 
@@ -215,6 +216,26 @@ TEST_F(UsageFileTest, TheRunStatesUsageFileIsTakenOverForAChange)
     EXPECT_TRUE(TestHome::ReadFile(path).contains("bmk-descriptivetitle"));
     rs.DufDoc.reset();
     EXPECT_FALSE(ChangeDocumentUsageFile([](DomNode&) {}));
+}
+
+TEST_F(UsageFileTest, TheDocumentsStyleChoiceKeepsAnotherProgramsMarks)
+{
+    RunState& rs = ::Run();
+    rs.DocumentId = QStringLiteral("paper-0412");
+    UsageFile& mine = DocumentUsageFile();
+    ASSERT_EQ(mine.Open(path, templatePath).result, UsageFile::Opening::Created);
+    rs.DufDoc = mine.document();
+    UsageFile other;
+    ASSERT_EQ(other.Open(path, templatePath).result, UsageFile::Opening::Opened);
+    ASSERT_TRUE(other.Change([](DomNode& root) { addUserBookmark(root, QStringLiteral("elders gezet")); }));
+
+    DefaultCss(QStringLiteral("paper-0412.css"));
+    UsageFile reader;
+    ASSERT_EQ(reader.Open(path, templatePath).result, UsageFile::Opening::Opened);
+    EXPECT_EQ(userBookmarks(reader), QStringList({"1:elders gezet"}));
+    EXPECT_EQ(reader.document()->getElementsByTagName(QStringLiteral("css")).item(0).text(),
+              QStringLiteral("paper-0412.css"));
+    mine.Close();
 }
 
 } // namespace

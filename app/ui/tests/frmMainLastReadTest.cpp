@@ -19,6 +19,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -198,6 +199,15 @@ TEST_F(frmMainLastReadTest, ExitAndOpeningAnotherDocumentSaveThePositionToo)
     EXPECT_EQ(prompter.questions()[0].buttons, PromptButtons::YesNo);
     EXPECT_TRUE(prompter.questions()[0].text.startsWith(QStringLiteral("You last read this document on ")));
     EXPECT_EQ(::Run().CurrentLevel, 1); // unscripted: No
+}
+
+TEST_F(frmMainLastReadTest, AnAddOnlyOpenMakesNoUsageFile)
+{
+    QString path = AppPaths::SamplesDir() + QStringLiteral("/dagblad.xml");
+    bool addOnly = true;
+    ASSERT_TRUE(window->OpenFile(path, addOnly).has_value());
+    EXPECT_FALSE(::Run().DocumentOpen);
+    EXPECT_FALSE(QFileInfo::exists(UsageFilePathFor(QStringLiteral("NOORDERLICHT-20261205"))));
 }
 
 TEST_F(frmMainLastReadTest, ADamagedUsageFileStopsTheOpeningAndStaysAsItWas)
