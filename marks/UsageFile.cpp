@@ -51,11 +51,17 @@ void WriteNewFile(const QString& path, const QByteArray& bytes)
 // Holds the usage file's lock for one read-modify-write.
 class UsageLock {
 public:
-    explicit UsageLock(const QString& path) : m_lock(path + QStringLiteral(".lock"))
+    // A reader may go on without the lock (readOnly) when the folder takes no lock file at all.
+    explicit UsageLock(const QString& path, bool readOnly = false) : m_lock(path + QStringLiteral(".lock"))
     {
         QElapsedTimer waited;
         waited.start();
         while (!m_lock.tryLock(100)) {
+            if (readOnly && m_lock.error() == QLockFile::PermissionError) {
+                LogError(QStringLiteral("OpenUsageFile"), Run().CurrentStep, ErrNo::PathFileAccess,
+                         QStringLiteral("Path/File access error: no lock beside ") + path);
+                return;
+            }
             // A program killed before it wrote its name into the lock leaves a lock that names nobody.
             qint64 pid = 0;
             QString host, application;
@@ -113,7 +119,7 @@ UsageFile::OpenOutcome UsageFile::Open(const QString& path, const QString& templ
             RaiseError(ErrNo::PathFileAccess,
                        QStringLiteral("Path/File access error: ") + QFileInfo(path).absolutePath());
 
-        UsageLock lock(path);
+        UsageLock lock(path, QFileInfo::exists(path));
         bool created = false;
         if (!QFileInfo::exists(path)) {
             SetStep(QStringLiteral("Copy the template of the usage file"));

@@ -71,10 +71,4 @@ TEST(DocumentFiles, DistinctIdsGiveDistinctFilesAllInsideTheFolder)
     duf.removeRecursively();
 }
 
-TEST(DocumentFiles, TheSameIdAlwaysGivesTheSameName)
-{
-    for (const QString& id : OddIds())
-        EXPECT_EQ(DocumentFileStem(id), DocumentFileStem(QString(id)));
-}
-
 } // namespace

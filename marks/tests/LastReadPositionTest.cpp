@@ -111,17 +111,6 @@ TEST_F(LastReadOpeningTest, TheAnswerRemembered)
     EXPECT_EQ(Opts().OpenDocument, StartAtLastRead);
 }
 
-TEST_F(LastReadOpeningTest, OpeningMakesTheFileAndSetsTheRunStatesDom)
-{
-    ASSERT_TRUE(OpenDocumentUsageFile());
-    ASSERT_TRUE(::Run().DufDoc);
-    EXPECT_EQ(::Run().DufDoc->documentElement().nodeName(), QStringLiteral("usage"));
-    EXPECT_TRUE(QFileInfo::exists(path));
-    EXPECT_TRUE(prompter.questions().empty());
-    CloseDocumentUsageFile();
-    EXPECT_FALSE(::Run().DufDoc);
-}
-
 TEST_F(LastReadOpeningTest, ADamagedFileIsReportedAndKeptWhenTheReaderSaysNo)
 {
     const QByteArray damaged("<usage><bookmark id=\"0\"></usage>");

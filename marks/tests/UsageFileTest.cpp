@@ -205,6 +205,20 @@ TEST_F(UsageFileTest, ALockLeftByAKilledProgramDoesNotBlock)
     EXPECT_FALSE(QFileInfo::exists(path + QStringLiteral(".lock")));
 }
 
+TEST_F(UsageFileTest, AFolderThatTakesNoLockStillLetsTheFileBeRead)
+{
+    UsageFile file;
+    ASSERT_EQ(file.Open(path, templatePath).result, UsageFile::Opening::Created);
+    QFile::setPermissions(AppPaths::DufDir(), QFile::ReadOwner | QFile::ExeOwner);
+    if (QFileInfo(AppPaths::DufDir()).isWritable())
+        GTEST_SKIP() << "running with rights that ignore folder permissions";
+    UsageFile reader;
+    EXPECT_EQ(reader.Open(path, templatePath).result, UsageFile::Opening::Opened);
+    EXPECT_FALSE(reader.SaveLastRead(QStringLiteral("d"), QStringLiteral("00100"), QString()));
+    QFile::setPermissions(AppPaths::DufDir(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_EQ(TestHome::ReadFile(path), TestHome::ReadFile(templatePath));
+}
+
 TEST_F(UsageFileTest, TheRunStatesUsageFileIsTakenOverForAChange)
 {
     RunState& rs = ::Run();
