@@ -1,10 +1,11 @@
 #include "render/StyleSheetChoice.h"
 
 #include "app/core/AppPaths.h"
+#include "app/core/DocumentFiles.h"
 #include "app/core/ErrorConvention.h"
 #include "app/core/ErrorLog.h"
 #include "app/core/RunState.h"
-#include "package/modXML.h"
+#include "marks/UsageFile.h"
 #include "render/modCss2RTF.h"
 #include "settings/SettingsStore.h"
 #include "settings/modFilesFolders.h"
@@ -18,38 +19,25 @@ namespace {
 
 const QLatin1String kAllDocumentsKey("DefaultCSS");
 const QLatin1String kCssElement("css");
-// The all-documents copy always has this name, whatever the interface language.
-const QLatin1String kAllDocumentsName("all");
+// Copy names of the wider scopes hold brackets, which DocumentFileStem never
+// leaves in a name, so no document can take the type's or all documents' copy.
+// They are read in the View menu as they stand.
+const QLatin1String kAllDocumentsName("(all documents)");
+const QLatin1String kTypeSuffix(" (type)");
 
 int g_inUse = 0;
-
-// Characters that would make a name a path, or that no file name holds.
-QString FileNameSafe(const QString& name)
-{
-    QString safe = name;
-    for (QChar& c : safe) {
-        if (c == u'/' || c == u'\\' || c.unicode() < 0x20)
-            c = u'_';
-    }
-    return safe;
-}
 
 // The settings key of the document type's choice. A "/" would make the store
 // nest the key in a group of its own.
 QString TypeKey()
 {
-    return QStringLiteral("CSS") + FileNameSafe(Run().DocInfo[2]);
+    return QStringLiteral("CSS") + DocumentFileStem(Run().DocInfo[2]);
 }
 
 QString DufPath(const QString& fileName)
 {
     // A stored name is taken as a name only: it never leads out of the folder.
     return AppPaths::DufDir() + QLatin1Char('/') + QFileInfo(fileName).fileName();
-}
-
-QString UsageFilePath()
-{
-    return AppPaths::DufDir() + QLatin1Char('/') + FileNameSafe(Run().DocumentId) + QStringLiteral(".duf");
 }
 
 DomNode CssElement(const DomNode& root)
@@ -222,26 +210,22 @@ void DefaultCss(const QString& fileName)
 {
     GuardedVoid("DefaultCss", [&] {
         SetStep(QStringLiteral("Find the usage file"));
-        const auto& duf = Run().DufDoc;
-        DomNode root = duf ? duf->documentElement() : DomNode();
-        if (!root)
+        if (!Run().DufDoc || Run().DufDoc->documentElement().isNull())
             RaiseError(ErrNo::NoObject, QStringLiteral("Object variable or With block variable not set"));
-
         SetStep(QStringLiteral("Set the document's style sheet"));
-        DomNode css = CssElement(root);
-        if (fileName.isEmpty()) {
-            if (!css)
-                return;
-            root.removeChild(css);
-        } else {
-            if (!css)
-                css = root.appendChild(duf->createElement(kCssElement));
-            css.setText(fileName);
-        }
-
-        SetStep(QStringLiteral("Save the usage file"));
-        QDir().mkpath(AppPaths::DufDir());
-        if (!SaveFormattedXML(root, UsageFilePath()))
+        // Read, changed and written under the usage file's lock, with the marks of any other program kept.
+        const bool saved = ChangeDocumentUsageFile([&](DomNode& root) {
+            DomNode css = CssElement(root);
+            if (fileName.isEmpty()) {
+                if (css)
+                    root.removeChild(css);
+            } else {
+                if (!css)
+                    css = root.appendChild(root.ownerDocument().createElement(kCssElement));
+                css.setText(fileName);
+            }
+        });
+        if (!saved)
             RaiseError(ErrNo::PathFileAccess, QStringLiteral("The usage file could not be saved"));
     });
 }
@@ -251,10 +235,11 @@ QString PersonalCopyName(StyleScope scope)
     QString base;
     switch (scope) {
     case StyleScope::Document:
-        base = Run().DocumentId;
+        base = DocumentFileStem(Run().DocumentId);
         break;
     case StyleScope::DocumentType:
-        base = Run().DocInfo[2];
+        if (!Run().DocInfo[2].isEmpty())
+            base = DocumentFileStem(Run().DocInfo[2]) + kTypeSuffix;
         break;
     case StyleScope::AllDocuments:
         base = kAllDocumentsName;
@@ -262,7 +247,7 @@ QString PersonalCopyName(StyleScope scope)
     }
     if (base.isEmpty())
         return {};
-    return FileNameSafe(base) + QStringLiteral(".css");
+    return base + QStringLiteral(".css");
 }
 
 bool SaveDefaultStyleSheet(StyleScope scope)

@@ -48,10 +48,10 @@ QString AllDocumentsStyleChoice();
 // fileName removes the element. Logged when no usage file is open.
 void DefaultCss(const QString& fileName);
 
-// The personal copy's file name for a scope: the document id, the document type
-// or "all", followed by ".css". Characters that cannot stand in a file name
-// ("/", "\", control characters) become "_". Empty for the type scope of a
-// document without a type.
+// The personal copy's file name for a scope: the document's file stem
+// (DocumentFileStem), the type's stem and " (type)", or "(all documents)",
+// followed by ".css"; no two scopes or documents share a name. Empty for the type scope of
+// a document without a type.
 QString PersonalCopyName(StyleScope scope);
 
 // Makes the sheet in use the default for scope: writes its text to the personal

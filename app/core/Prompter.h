@@ -27,6 +27,12 @@ public:
                                             const QString& defaultText = {}, bool secret = false) = 0;
     // The file-open dialog; an empty string when the reader cancels.
     virtual QString GetOpenFileName(const QString& title, const QString& folder, const QStringList& filters) = 0;
+    // Whether to go back to where reading stopped, asked at opening; true for
+    // Yes. The windows ask with their own dialog; by default a yes/no box.
+    virtual bool LastReadPosition(const QString& question)
+    {
+        return MsgBox(question, PromptButtons::YesNo, PromptIcon::Question) == PromptAnswer::Yes;
+    }
 };
 
 // The prompter in force. Never null: until one is installed, a silent prompter

@@ -33,6 +33,8 @@ protected:
     {
         ResetRunState();
         QFile::remove(AppPaths::ErrorLogPath());
+        // A document read in an earlier test would be offered at its last read position.
+        QDir(AppPaths::DufDir()).removeRecursively();
         QDir(AppPaths::TempDir()).removeRecursively();
         QDir().mkpath(AppPaths::TempDir());
         LoadLang(QStringLiteral("English"));

@@ -1,6 +1,8 @@
 #include "app/core/AppPaths.h"
 #include "app/core/RunState.h"
 #include "app/ui/frmMain.h"
+#include "marks/LastReadPosition.h"
+#include "marks/UsageFile.h"
 #include "package/Container.h"
 #include "package/KeyStore.h"
 #include "package/modUnzip.h"
@@ -25,6 +27,8 @@ protected:
         ResetRunState();
         ResetUnzipPasswordPrompt();
         QFile::remove(KeyStore::DefaultPath());
+        // A document read in an earlier test would be offered at its last read position.
+        QDir(AppPaths::DufDir()).removeRecursively();
         QDir(AppPaths::TempDir()).removeRecursively();
         QDir().mkpath(AppPaths::TempDir());
         LoadLang(QStringLiteral("English"));
@@ -91,7 +95,10 @@ TEST_F(OpenPackageTest, AnEncryptedPackageAsksOnceDecryptsUnzipsAndOpens)
     window->mnuFileClose_Click();
     prompter.clear();
     ASSERT_TRUE(open(exb).has_value());
-    EXPECT_TRUE(prompter.questions().empty()) << "the remembered passphrase was not used";
+    // Only the question of the last read position: the remembered passphrase was used.
+    ASSERT_EQ(prompter.questions().size(), 1u);
+    EXPECT_EQ(prompter.questions()[0].text,
+              SetLangTxt(1096, LastReadDateText(ParseLastReadDate(ReadLastReadBookmark(*::Run().DufDoc).date))));
 }
 
 TEST_F(OpenPackageTest, ARefusedPackageShowsNoDocumentAndLeavesNothingBehind)

@@ -1,6 +1,7 @@
 #include "app/ui/QtPrompter.h"
 
 #include "app/ui/ScreenReaderFocus.h"
+#include "marks/ui/frmLastReadPosition.h"
 #include "settings/modLanguage.h"
 
 #include <QAbstractButton>
@@ -8,6 +9,7 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 
 namespace {
 
@@ -173,4 +175,13 @@ QString QtPrompter::GetOpenFileName(const QString& title, const QString& folder,
 {
     FocusKeeper keeper;
     return QFileDialog::getOpenFileName(m_owner, titleOrProductName(title), folder, filters.join(QStringLiteral(";;")));
+}
+
+bool QtPrompter::LastReadPosition(const QString& question)
+{
+    // No focus to give back: the answer decides where the reader goes on.
+    frmLastReadPosition dialog(m_owner);
+    dialog.txtLastReadPosition->setPlainText(question);
+    dialog.exec();
+    return dialog.Answer;
 }

@@ -17,6 +17,7 @@ public:
     std::optional<QString> InputBox(const QString& prompt, const QString& title, const QString& defaultText,
                                     bool secret) override;
     QString GetOpenFileName(const QString& title, const QString& folder, const QStringList& filters) override;
+    bool LastReadPosition(const QString& question) override;
 
 private:
     QPointer<QWidget> m_owner;

@@ -3,6 +3,7 @@
 
 #include "app/core/ErrorConvention.h"
 #include "app/core/RunState.h"
+#include "marks/LastReadSteps.h"
 #include "navigation/NavList.h"
 #include "render/TextViewer.h"
 #include "render/ui/TextViewerWidget.h"
@@ -58,7 +59,10 @@ void frmMain::mnuFileClose_Click()
 {
     GuardedVoid("mnuFileClose_Click", [&] {
         RunState& rs = Run();
-        // The last read position is saved here once usage files exist.
+        if (rs.DocumentOpen) {
+            SetStep(QStringLiteral("Save the last read position"));
+            SaveLastReadPosition(*NavLists, *Viewer);
+        }
 
         SetStep(QStringLiteral("Clear the text view"));
         Viewer->setText(QString());
@@ -71,7 +75,7 @@ void frmMain::mnuFileClose_Click()
             NavLists->setVisible(i, false);
         }
 
-        rs.DufDoc.reset();
+        CloseDocumentUsageFile();
         txtLocation->hide();
         rs.CurrentLevel = -1;
         rs.NavLevelCount = 0;

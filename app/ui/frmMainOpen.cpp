@@ -5,6 +5,7 @@
 #include "app/core/ErrorConvention.h"
 #include "app/core/Prompter.h"
 #include "app/core/RunState.h"
+#include "marks/LastReadSteps.h"
 #include "navigation/Navigator.h"
 #include "package/DocumentOpening.h"
 #include "package/ui/frmEncryption.h"
@@ -72,9 +73,13 @@ void frmMain::ShowOpenedDocument()
         txtTitle->setCursorPosition(0);
         SetFormTitle(rs.DocInfo[1]);
 
-        // The usage file joins here, before the style sheet.
+        // Without its usage file the document is not opened further.
+        if (!OpenDocumentUsageFile())
+            return;
         LoadAndSetStyleSheets();
         Navigation->ShowFirstLevel();
+        RestoreLastReadPosition(*Navigation, *NavLists, *Viewer,
+                                [](const QString& question) { return Prompt().LastReadPosition(question); });
 
         SetMenuOptions();
         SetNavigationOptions();

@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSet>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <memory>
@@ -100,11 +101,11 @@ TEST_F(StyleSheetChoiceTest, DocumentChoiceBeatsTypeChoiceBeatsAllDocuments)
     systemSheet(QStringLiteral("standaard.css"), Sheet("standaard"));
     openUsageFile();
     personalCopy(QStringLiteral("krant-1.css"), Sheet("eigen"));
-    personalCopy(QStringLiteral("krant.css"), Sheet("soort"));
-    personalCopy(QStringLiteral("all.css"), Sheet("alles"));
+    personalCopy(QStringLiteral("krant (type).css"), Sheet("soort"));
+    personalCopy(QStringLiteral("(all documents).css"), Sheet("alles"));
     DefaultCss(QStringLiteral("krant-1.css"));
-    ASSERT_TRUE(SaveSetting(QStringLiteral("CSSkrant"), QStringLiteral("krant.css")));
-    ASSERT_TRUE(SaveSetting(QStringLiteral("DefaultCSS"), QStringLiteral("all.css")));
+    ASSERT_TRUE(SaveSetting(QStringLiteral("CSSkrant"), QStringLiteral("krant (type).css")));
+    ASSERT_TRUE(SaveSetting(QStringLiteral("DefaultCSS"), QStringLiteral("(all documents).css")));
 
     LoadAndSetStyleSheets();
     EXPECT_EQ(names(), QStringList({"standaard", "krant-1"}));
@@ -114,14 +115,14 @@ TEST_F(StyleSheetChoiceTest, DocumentChoiceBeatsTypeChoiceBeatsAllDocuments)
     ASSERT_TRUE(RemoveDefaultStyleSheet(StyleScope::Document));
     EXPECT_FALSE(QFile::exists(AppPaths::DufDir() + QStringLiteral("/krant-1.css")));
     EXPECT_FALSE(TestHome::ReadFile(AppPaths::DufDir() + QStringLiteral("/krant-1.duf")).contains("css"));
-    EXPECT_EQ(names(), QStringList({"standaard", "krant"}));
+    EXPECT_EQ(names(), QStringList({"standaard", "krant (type)"}));
 
     ASSERT_TRUE(RemoveDefaultStyleSheet(StyleScope::DocumentType));
     EXPECT_TRUE(GetSetting(QStringLiteral("CSSkrant")).isEmpty());
-    EXPECT_EQ(names(), QStringList({"standaard", "all"}));
+    EXPECT_EQ(names(), QStringList({"standaard", "(all documents)"}));
 
     ASSERT_TRUE(RemoveDefaultStyleSheet(StyleScope::AllDocuments));
-    EXPECT_FALSE(QFile::exists(AppPaths::DufDir() + QStringLiteral("/all.css")));
+    EXPECT_FALSE(QFile::exists(AppPaths::DufDir() + QStringLiteral("/(all documents).css")));
     EXPECT_EQ(chosenName(), QStringLiteral("standaard"));
 }
 
@@ -141,8 +142,8 @@ TEST_F(StyleSheetChoiceTest, MakingTheSheetInUseTheDefaultWritesACopyAndTheChoic
     EXPECT_TRUE(usage.contains(QStringLiteral("bookmark"))); // the rest of the usage file stays
 
     ASSERT_TRUE(SaveDefaultStyleSheet(StyleScope::AllDocuments));
-    EXPECT_EQ(GetSetting(QStringLiteral("DefaultCSS")), QStringLiteral("all.css"));
-    EXPECT_EQ(TestHome::ReadFile(AppPaths::DufDir() + QStringLiteral("/all.css")), Sheet("contrast"));
+    EXPECT_EQ(GetSetting(QStringLiteral("DefaultCSS")), QStringLiteral("(all documents).css"));
+    EXPECT_EQ(TestHome::ReadFile(AppPaths::DufDir() + QStringLiteral("/(all documents).css")), Sheet("contrast"));
 
     LoadAndSetStyleSheets();
     EXPECT_EQ(chosenName(), QStringLiteral("krant-1"));
@@ -153,6 +154,29 @@ TEST_F(StyleSheetChoiceTest, MakingTheSheetInUseTheDefaultWritesACopyAndTheChoic
     EXPECT_FALSE(SaveDefaultStyleSheet(StyleScope::Document));
     EXPECT_FALSE(SaveDefaultStyleSheet(StyleScope::DocumentType));
     EXPECT_EQ(QDir(AppPaths::DufDir()).entryList(QDir::Files).size(), 3);
+}
+
+TEST_F(StyleSheetChoiceTest, ADocumentNamedLikeItsTypeOrAllKeepsItsOwnCopy)
+{
+    systemSheet(QStringLiteral("hoog_contrast.css"), Sheet("contrast"));
+    systemSheet(QStringLiteral("standaard.css"), Sheet("standaard"));
+    openUsageFile();
+    for (const char* id : {"krant", "all", "(all documents)", "krant (type)"}) {
+        ::Run().DocumentId = QString::fromLatin1(id);
+        ::Run().DocInfo[2] = QStringLiteral("krant");
+        LoadAndSetStyleSheets();
+        ASSERT_TRUE(SelectStyleSheet(2));
+        ASSERT_TRUE(SaveDefaultStyleSheet(StyleScope::AllDocuments));
+        ASSERT_TRUE(SelectStyleSheet(1));
+        ASSERT_TRUE(SaveDefaultStyleSheet(StyleScope::DocumentType));
+        ASSERT_TRUE(SaveDefaultStyleSheet(StyleScope::Document));
+        const QStringList names = {DocumentStyleChoice(), TypeStyleChoice(), AllDocumentsStyleChoice()};
+        EXPECT_EQ(QSet<QString>(names.begin(), names.end()).size(), 3) << id;
+        // Removing the document's default leaves the others' copies.
+        ASSERT_TRUE(RemoveDefaultStyleSheet(StyleScope::Document));
+        EXPECT_EQ(TestHome::ReadFile(AppPaths::DufDir() + QLatin1Char('/') + names[1]), Sheet("contrast")) << id;
+        EXPECT_EQ(TestHome::ReadFile(AppPaths::DufDir() + QLatin1Char('/') + names[2]), Sheet("standaard")) << id;
+    }
 }
 
 TEST_F(StyleSheetChoiceTest, AMissingPersonalCopyFallsBackToTheTypesDefault)
@@ -177,8 +201,8 @@ TEST_F(StyleSheetChoiceTest, NamesFromTheDocumentNeverLeadOutOfTheFolder)
 
     ASSERT_TRUE(SaveDefaultStyleSheet(StyleScope::Document));
     ASSERT_TRUE(SaveDefaultStyleSheet(StyleScope::DocumentType));
-    EXPECT_EQ(DocumentStyleChoice(), QStringLiteral(".._.._uit.css"));
-    EXPECT_EQ(TypeStyleChoice(), QStringLiteral("krant_dag.css"));
+    EXPECT_EQ(DocumentStyleChoice(), QStringLiteral("%2E.%2F..%2Fuit.css"));
+    EXPECT_EQ(TypeStyleChoice(), QStringLiteral("krant%2Fdag (type).css"));
     EXPECT_EQ(QDir(AppPaths::DufDir()).entryList(QDir::Files | QDir::Hidden).size(),
               3); // both copies and the usage file
 

@@ -300,7 +300,7 @@ def open_by_menu(*names):
 
 
 def step(label, keys, *, hears=(), hears_line=False, hears_ahead=False, list_name=None, selected=None, text=False, caret=None,
-         dialog_open=False, closes_dialog=False, menu=()):
+         dialog_open=False, closes_dialog=False, menu=(), refocus=False):
     """Presses `keys`, waits for speech to settle, then checks speech and tree."""
     global speech_mark, last_caret
     open_by_menu(*menu)
@@ -320,6 +320,9 @@ def step(label, keys, *, hears=(), hears_line=False, hears_ahead=False, list_nam
         subprocess.run(["xdotool", "keyup", last], check=True)
     elif keys:
         key(*keys)
+    if refocus:
+        # A dialog that answers on a key's release has closed by now; no window manager hands the keyboard back.
+        give_keyboard_to_main_window()
     def check(shot, spoken):
         problems = []
 
@@ -451,6 +454,28 @@ try:
          selected="Kabinet wil bibliotheek", closes_dialog=True)
     step("Shift+= in a list", ["shift+equal"], list_name=SUB, selected="Kabinet wil bibliotheek")
     step("Shift+- in a list", ["shift+minus"], list_name=SUB, selected="Kabinet wil bibliotheek")
+
+    # Where reading stopped is offered at the next opening.
+    # The article was read before: the text opens where the reader left it.
+    step("Right on an article read before", ["Right"], hears_line=True, text=True)
+    step("Down in the text", ["Down"], hears_line=True, text=True, caret="forward")
+    step("Down in the text", ["Down"], hears_line=True, text=True, caret="forward")
+    stored_caret = last_caret
+    open_by_menu("alt+b", "a")
+    app_proc.wait(timeout=20)
+    app_proc = start("quillbook-again", [opts.app, opts.document])
+    window = wait_for("the main window", find_window)
+    atspi_app = wait_for("the program on the accessibility bus", find_app)
+    wait_for("the question", lambda: shown_windows() >= 2, timeout=20)
+    question = [w for w in subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(app_proc.pid)],
+                                          capture_output=True, text=True).stdout.split() if w != window]
+    if question:
+        subprocess.run(["xdotool", "windowfocus", "--sync", question[0]], check=False)
+    step("the question of the last read position", [], hears=["U hebt dit document voor het laatst gelezen op",
+                                                               time.strftime("%Y")], dialog_open=True)
+    last_caret = stored_caret
+    step("J: back to the last read position", ["j"], hears_line=True, text=True, caret="same", refocus=True)
+    step("Down in the text", ["Down"], hears_line=True, text=True, caret="forward")
 finally:
     if opts.transcript:
         with open(opts.transcript, "w") as f:

@@ -2,6 +2,7 @@
 
 #include "app/core/AppPaths.h"
 #include "app/core/RunState.h"
+#include "marks/UsageFile.h"
 #include "package/modEntities.h"
 #include "render/TextState.h"
 #include "render/modCss2RTF.h"
@@ -19,10 +20,12 @@ void ResetProgramState(StoredSettings stored)
     ResetTextState();
     Opts().SetDefaults();
     QFile::remove(AppPaths::ErrorLogPath());
+    DocumentUsageFile().Close();
+    // No document has been read before: an earlier test's last-read position would ask the question.
+    QDir(AppPaths::DufDir()).removeRecursively();
     if (stored == StoredSettings::Clear) {
         SettingsStore store;
         store.Clear();
-        QDir(AppPaths::DufDir()).removeRecursively();
     }
 }
 

@@ -4,8 +4,8 @@
 // state of a program just started with this.
 enum class StoredSettings { Keep, Clear };
 
-// Run state, text state and options at their defaults, and no error log. With
-// StoredSettings::Clear also no stored settings and no per-document choices.
+// Run state, text state and options at their defaults, no error log and no
+// usage files. With StoredSettings::Clear also no stored settings.
 void ResetProgramState(StoredSettings stored = StoredSettings::Keep);
 
 // ResetProgramState, an empty working folder, the English texts, the entity

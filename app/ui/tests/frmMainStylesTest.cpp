@@ -127,7 +127,7 @@ TEST_F(frmMainStylesTest, RemovingADefaultInTheDialogRefillsTheMenu)
     window->mnuViewSelectStyleSheet[1]->trigger(); // grote letters
     ASSERT_TRUE(SaveDefaultStyleSheet(StyleScope::DocumentType));
     window->LoadAndSetStyleSheets();
-    ASSERT_EQ(checkedEntries(), QStringList({"krant"}));
+    ASSERT_EQ(checkedEntries(), QStringList({"krant (type)"}));
 
     prompter.answer(PromptAnswer::Yes);
     QTimer::singleShot(0, [] {

@@ -91,8 +91,8 @@ TEST_F(frmDefaultStyleSheetTest, ConfirmWritesTheChosenScope)
     QTest::mouseClick(dialog.cmdButton[0], Qt::LeftButton);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(GetSetting(QStringLiteral("CSSkrant")), QStringLiteral("krant.css"));
-    EXPECT_EQ(TestHome::ReadFile(dufFile("krant.css")), QByteArray("p {\r\ncolor: red;\r\n}\r\n"));
+    EXPECT_EQ(GetSetting(QStringLiteral("CSSkrant")), QStringLiteral("krant (type).css"));
+    EXPECT_EQ(TestHome::ReadFile(dufFile("krant (type).css")), QByteArray("p {\r\ncolor: red;\r\n}\r\n"));
     EXPECT_TRUE(GetSetting(QStringLiteral("DefaultCSS")).isEmpty()); // only the chosen scope
 }
 
@@ -100,10 +100,10 @@ TEST_F(frmDefaultStyleSheetTest, RemoveAsksFirstAndOnlyYesRemoves)
 {
     ASSERT_TRUE(SaveDefaultStyleSheet(StyleScope::AllDocuments));
     LoadAndSetStyleSheets();
-    ASSERT_TRUE(QFile::exists(dufFile("all.css")));
+    ASSERT_TRUE(QFile::exists(dufFile("(all documents).css")));
     QSignalSpy changed(&dialog, &frmDefaultStyleSheet::styleSheetsChanged);
     show();
-    EXPECT_EQ(dialog.txtDefaultCss->text(), QStringLiteral("all")); // the personal copy is in use
+    EXPECT_EQ(dialog.txtDefaultCss->text(), QStringLiteral("(all documents)")); // the personal copy is in use
     dialog.optDefaultCss[2]->setChecked(true);
 
     prompter.answer(PromptAnswer::No);
@@ -117,16 +117,16 @@ TEST_F(frmDefaultStyleSheetTest, RemoveAsksFirstAndOnlyYesRemoves)
     EXPECT_EQ(q.icon, PromptIcon::Question);
     EXPECT_EQ(q.defaultAnswer, std::optional<PromptAnswer>(PromptAnswer::No));
     EXPECT_TRUE(dialog.isVisible()); // the reader may choose again
-    EXPECT_TRUE(QFile::exists(dufFile("all.css")));
+    EXPECT_TRUE(QFile::exists(dufFile("(all documents).css")));
     EXPECT_EQ(changed.count(), 0);
 
     prompter.answer(PromptAnswer::Yes);
     dialog.cmdButton_Click(1);
     EXPECT_FALSE(dialog.isVisible());
-    EXPECT_FALSE(QFile::exists(dufFile("all.css")));
+    EXPECT_FALSE(QFile::exists(dufFile("(all documents).css")));
     EXPECT_TRUE(GetSetting(QStringLiteral("DefaultCSS")).isEmpty());
     EXPECT_EQ(changed.count(), 1);
-    EXPECT_EQ(StyleSheetCaptions().filter(QStringLiteral("all")).size(), 0);
+    EXPECT_EQ(StyleSheetCaptions().filter(QStringLiteral("all documents")).size(), 0);
 }
 
 TEST_F(frmDefaultStyleSheetTest, ScopesThatCannotHoldAChoiceAreNotOffered)
