@@ -341,8 +341,11 @@ int TextAssembly::colourMatches()
                         (txt.SearchCaseSensitive ? TextViewer::FindMatchCase : 0);
     const int textEnd = int(m_viewer.Text().size());
     const int lastRead = std::max(rs.LastReadPosition, 0);
-    const int start = txt.SearchDirection == 1 ? std::min(lastRead, textEnd) : 0;
-    const int end = txt.SearchDirection == 2 ? lastRead : textEnd;
+    // Down and Up divide only the text the reader was in; every other result
+    // was listed for a match anywhere in it.
+    const int direction = txt.SearchOriginId != 0 && txt.SearchOriginId == txt.CurrentHeadId ? txt.SearchDirection : 0;
+    const int start = direction == 1 ? std::min(lastRead, textEnd) : 0;
+    const int end = direction == 2 ? std::min(lastRead, textEnd) : textEnd;
     const int found = Opts().FoundColor;
     for (int at = start; at < end;) {
         const int match = m_viewer.Find(txt.SearchText, at, end, options);
@@ -376,12 +379,18 @@ void TextAssembly::PlaceCaret(const QString& pageText)
             Prompt().MsgBox(SetLangTxt(1097), PromptButtons::Ok, PromptIcon::Information, SetLangTxt(1092));
             txt.SearchText.clear();
             txt.CurrentFound = 0;
+            rs.LocalSearchMode = false;
+            txt.LocalSearchHeadId = 0;
         } else {
-            rs.GlobalSearchMode = true;
+            // A search of the shown article has no results list to go back to.
+            if (!rs.LocalSearchMode)
+                rs.GlobalSearchMode = true;
             txt.CurrentFound = txt.StartAtLastMatch ? matches - 1 : 0;
             caret = txt.FoundPositions[static_cast<size_t>(txt.CurrentFound)];
         }
     }
+    // Find previous asks for the last match of the one text it moves to.
+    txt.StartAtLastMatch = false;
     m_viewer.setSelStart(caret);
     m_viewer.setSelLength(int(txt.SearchText.size()));
 }

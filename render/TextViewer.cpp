@@ -68,6 +68,11 @@ private:
 
 } // namespace
 
+bool StandsAlone(const QString& text, qsizetype at, qsizetype length)
+{
+    return IsWholeWord(text, at, length);
+}
+
 TextViewer::TextViewer(QObject* parent) : QObject(parent), m_doc(new QTextDocument(this)), m_cursor(m_doc)
 {
     // Thousands of small insertions build each text; an undo history would only cost memory.

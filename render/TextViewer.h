@@ -36,6 +36,10 @@ public:
     virtual void releaseViewer() = 0;
 };
 
+// Whether the length characters at `at` of text stand as a whole word: the
+// characters on either side are no letter, digit or mark, or the text ends there.
+bool StandsAlone(const QString& text, qsizetype at, qsizetype length);
+
 // The reading text as a rich-text view. Positions are 0-based UTF-16 offsets
 // into Text(), in which every paragraph break is the two characters CR LF; the
 // document underneath counts a break as one, and the viewer maps between the

@@ -1,0 +1,196 @@
+#include "search/SearchEntries.h"
+
+#include "app/core/RunState.h"
+#include "navigation/WordCount.h"
+#include "package/NavIndex.h"
+#include "package/dom/Dom.h"
+#include "render/StyleApplier.h"
+#include "render/TextViewer.h"
+#include "render/modCss2RTF.h"
+#include "settings/Options.h"
+
+#include <QHash>
+
+namespace {
+
+struct TagTexts {
+    QString open, close;
+};
+
+// What the style sheet inserts at each element's start and end tags, by lower-cased name.
+QHash<QString, TagTexts> StyleTexts()
+{
+    QHash<QString, TagTexts> texts;
+    const std::vector<StyleRecord>& table = StyleTable();
+    if (table.empty())
+        return texts;
+    const size_t last = std::min(static_cast<size_t>(std::max(StyleCount(), 0)), table.size() - 1);
+    for (size_t r = 1; r <= last; ++r) {
+        const StyleRecord& record = table[r];
+        TagTexts& t = texts[record[Style::Name].toLower()];
+        t.open += SetText(record[Style::OpentagPrefix]) + SetText(record[Style::OpentagSuffix]);
+        t.close += SetText(record[Style::ClosetagPrefix]) + SetText(record[Style::ClosetagSuffix]);
+    }
+    return texts;
+}
+
+QString StyleSignature()
+{
+    QString signature;
+    for (const auto& [name, texts] : StyleTexts().asKeyValueRange())
+        signature += name + u'\x1f' + texts.open + u'\x1f' + texts.close + u'\x1e';
+    return signature;
+}
+
+bool IsBlank(QChar c)
+{
+    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
+}
+
+// Appends text as the tokenizer passes it on: a run of blanks holding a line
+// break or TAB is one blank, or nothing right after a start tag or before an end tag.
+void AppendText(QString& out, const QString& text, bool afterStartTag, bool beforeEndTag)
+{
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n;) {
+        if (!IsBlank(text[i])) {
+            out += text[i++];
+            continue;
+        }
+        qsizetype end = i;
+        bool breaks = false;
+        while (end < n && IsBlank(text[end])) {
+            breaks = breaks || text[end] == u'\t' || text[end] == u'\n';
+            ++end;
+        }
+        if (!breaks)
+            out += QStringView(text).sliced(i, end - i);
+        else if (!((i == 0 && afterStartTag) || (end == n && beforeEndTag)))
+            out += u' ';
+        i = end;
+    }
+}
+
+void AppendUnit(QString& out, const DomNode& node, const QHash<QString, TagTexts>& styles)
+{
+    bool first = true;
+    for (DomNode child = node.firstChild(); !child.isNull(); child = child.nextSibling(), first = false) {
+        const DomNodeType type = child.nodeType();
+        if (type == DomNodeType::Text || type == DomNodeType::CData) {
+            AppendText(out, child.nodeValue(), first, child.nextSibling().isNull());
+        } else if (type == DomNodeType::Element) {
+            const QString name = child.nodeName().toLower();
+            const auto texts = styles.constFind(name);
+            if (texts != styles.cend())
+                out += texts->open;
+            // The view describes a picture where it stands.
+            if (name == QLatin1String("img")) {
+                const QString descr = child.getAttribute(QStringLiteral("descr"));
+                if (!descr.isEmpty())
+                    out += QStringLiteral("Afbeelding beschrijving: ") + descr.trimmed();
+            }
+            AppendUnit(out, child, styles);
+            if (texts != styles.cend())
+                out += texts->close;
+        }
+    }
+}
+
+struct Prepared {
+    const void* document = nullptr;
+    size_t headings = 0;
+    int16_t levels = 0;
+    QString styles;
+    std::vector<SearchEntry> entries;
+};
+
+Prepared& Cache()
+{
+    static Prepared prepared;
+    return prepared;
+}
+
+} // namespace
+
+QString UnitSearchText(const DomNode& unit)
+{
+    if (unit.isNull())
+        return {};
+    const QHash<QString, TagTexts> styles = StyleTexts();
+    QString out;
+    const QString name = unit.nodeName().toLower();
+    const auto texts = styles.constFind(name);
+    if (texts != styles.cend())
+        out += texts->open;
+    AppendUnit(out, unit, styles);
+    if (texts != styles.cend())
+        out += texts->close;
+    return out;
+}
+
+const std::vector<SearchEntry>& SearchableEntries()
+{
+    const RunState& rs = Run();
+    const NavIndex& index = DocumentNavIndex();
+    const void* document = rs.XmlDoc.asNode().identity();
+    Prepared& cache = Cache();
+    const QString styles = StyleSignature();
+    if (cache.document == document && cache.headings == index.entries().size() && cache.levels == rs.NavLevelCount &&
+        cache.styles == styles)
+        return cache.entries;
+
+    cache = Prepared{document, index.entries().size(), rs.NavLevelCount, styles, {}};
+    if (!index.isFor(document))
+        return cache.entries;
+    const QHash<QString, TagTexts> texts = StyleTexts();
+    const bool nested = rs.NavLevelCount >= 2;
+    auto add = [&](int32_t e) {
+        const NavEntry& entry = index.at(e);
+        const DomNode unit = entry.heading.parentNode().parentNode();
+        SearchEntry s;
+        s.id = entry.id;
+        s.entry = e;
+        if (!unit.isNull()) {
+            const auto named = texts.constFind(unit.nodeName().toLower());
+            if (named != texts.cend())
+                s.text += named->open;
+            AppendUnit(s.text, unit, texts);
+            if (named != texts.cend())
+                s.text += named->close;
+        }
+        s.folded = s.text.toCaseFolded();
+        if (s.folded.size() != s.text.size())
+            s.folded.clear();
+        cache.entries.push_back(std::move(s));
+    };
+    for (const int32_t root : index.roots()) {
+        if (!nested) {
+            add(root);
+            continue;
+        }
+        for (const int32_t child : index.at(root).children)
+            add(child);
+    }
+    return cache.entries;
+}
+
+void ForgetSearchableEntries()
+{
+    Cache() = Prepared{};
+}
+
+qsizetype FindPhrase(const SearchEntry& entry, const QString& phrase, const QString& foldedPhrase, bool caseSensitive,
+                     bool wholeWord, qsizetype from)
+{
+    if (phrase.isEmpty())
+        return -1;
+    const bool useFolded = !caseSensitive && !entry.folded.isEmpty() && foldedPhrase.size() == phrase.size();
+    const QString& haystack = useFolded ? entry.folded : entry.text;
+    const QString& needle = useFolded ? foldedPhrase : phrase;
+    const Qt::CaseSensitivity cs = (caseSensitive || useFolded) ? Qt::CaseSensitive : Qt::CaseInsensitive;
+    for (qsizetype at = haystack.indexOf(needle, from, cs); at >= 0; at = haystack.indexOf(needle, at + 1, cs)) {
+        if (!wholeWord || StandsAlone(entry.text, at, phrase.size()))
+            return at;
+    }
+    return -1;
+}
