@@ -8,6 +8,7 @@
 #include "navigation/Navigator.h"
 #include "package/DocumentOpening.h"
 #include "package/ui/frmEncryption.h"
+#include "search/SearchEntries.h"
 #include "settings/modLanguage.h"
 
 #include <QCoreApplication>
@@ -74,6 +75,8 @@ void frmMain::ShowOpenedDocument()
 
         // The usage file joins here, before the style sheet.
         LoadAndSetStyleSheets();
+        // What was prepared for searching belongs to the document read before.
+        ForgetSearchableEntries();
         Navigation->ShowFirstLevel();
 
         SetMenuOptions();
