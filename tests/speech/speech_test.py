@@ -451,6 +451,19 @@ try:
          selected="Kabinet wil bibliotheek", closes_dialog=True)
     step("Shift+= in a list", ["shift+equal"], list_name=SUB, selected="Kabinet wil bibliotheek")
     step("Shift+- in a list", ["shift+minus"], list_name=SUB, selected="Kabinet wil bibliotheek")
+
+    # Searching: the results list and its row, the first match, the next one, and back.
+    RESULTS, FIRST_RESULT = "Zoekresultaten", "Zeehondenopvang in Lauwersoog"
+    step("Ctrl+F opens the search window", [], menu=["ctrl+f"], dialog_open=True)
+    step("storm, Enter: the results", ["s", "t", "o", "r", "m", "Return"], hears=[RESULTS, FIRST_RESULT],
+         list_name=RESULTS, selected=FIRST_RESULT, closes_dialog=True)
+    step("Enter on a result: first match", ["Return"], hears_line=True, text=True)
+    shot = step("F3: the next match", ["F3"], hears=["Treffer 2 van 2"], hears_line=True, text=True,
+                caret="forward")
+    # Where the reader is among the matches stays to be asked for, after the speech.
+    if shot["text_description"] != "Treffer 2 van 2":
+        failures.append(f"F3: the text's description is {shot['text_description']!r}, expected 'Treffer 2 van 2'")
+    step("Escape: back in the article", ["Escape"], hears_line=True, text=True, caret="same")
 finally:
     if opts.transcript:
         with open(opts.transcript, "w") as f:
