@@ -161,7 +161,7 @@ public:
     // The search over the lists and the text, and its window (loaded on first use, kept hidden).
     std::unique_ptr<TextSearch> Search;
     frmSearch* SearchWindow = nullptr;
-    // Where the reader is in a search ("Match 3 of 12, result 2 of 40"), in the bottom band.
+    // Where the reader is in a search ("Match 3 of 12, Result 2 of 40"), beside the navigation buttons.
     QLabel* lblSearchPlace = nullptr;
 
     // Menus.

@@ -14,9 +14,9 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QListView>
+#include <QPushButton>
 
 void frmMain::connectSearch()
 {
@@ -36,11 +36,9 @@ void frmMain::connectSearch()
     connect(mnuNavigateEscapeSearchMode, &QAction::triggered, this, &frmMain::mnuNavigateEscapeSearchMode_Click);
     connect(mnuEditPersonalInterests, &QAction::triggered, this, &frmMain::mnuEditPersonalInterests_Click);
 
-    lblSearchPlace = new QLabel(picBottom);
+    // Beside the navigation buttons, where the eye already is for the location line.
+    lblSearchPlace = new QLabel(picTop);
     lblSearchPlace->setObjectName(QStringLiteral("lblSearchPlace"));
-    auto* row = new QHBoxLayout(picBottom);
-    row->setContentsMargins(8, 0, 8, 0);
-    row->addWidget(lblSearchPlace);
 }
 
 void frmMain::mnuEditFind_Click()
@@ -113,6 +111,9 @@ void frmMain::searchPlaceChanged(bool caretMoved)
         if (!result.isEmpty())
             parts << result;
         lblSearchPlace->setText(parts.join(QStringLiteral(", ")));
+        const QRect buttons = cmdNextArticle->geometry().united(cmdPrevArticle->geometry());
+        lblSearchPlace->adjustSize();
+        lblSearchPlace->move(buttons.right() + 24, buttons.center().y() - lblSearchPlace->height() / 2);
         // A screen reader finds them in the descriptions of the text and the results list.
         TextViewerView->setAccessibleDescription(match);
         NavListView(0)->setAccessibleDescription(result);

@@ -463,7 +463,8 @@ try:
     # Where the reader is among the matches stays to be asked for, after the speech.
     if shot["text_description"] != "Treffer 2 van 2":
         failures.append(f"F3: the text's description is {shot['text_description']!r}, expected 'Treffer 2 van 2'")
-    step("Escape: back in the article", ["Escape"], hears_line=True, text=True, caret="same")
+    # The match was selected with the caret after it; the reader goes on from its start.
+    step("Escape: back in the article", ["Escape"], hears_line=True, text=True, caret="back")
 finally:
     if opts.transcript:
         with open(opts.transcript, "w") as f:
