@@ -347,6 +347,12 @@ int TextAssembly::colourMatches()
     const int start = direction == 1 ? std::min(lastRead, textEnd) : 0;
     const int end = direction == 2 ? std::min(lastRead, textEnd) : textEnd;
     const int found = Opts().FoundColor;
+    // One change of the document for all matches: it lays the text out once, not once a match.
+    struct EditBlock {
+        TextViewer& viewer;
+        explicit EditBlock(TextViewer& v) : viewer(v) { viewer.beginEditBlock(); }
+        ~EditBlock() { viewer.endEditBlock(); }
+    } block(m_viewer);
     for (int at = start; at < end;) {
         const int match = m_viewer.Find(txt.SearchText, at, end, options);
         if (match < 0)
