@@ -51,48 +51,61 @@ bool IsBlank(QChar c)
 // break or TAB is one blank, or nothing right after a start tag or before an end tag.
 void AppendText(QString& out, const QString& text, bool afterStartTag, bool beforeEndTag)
 {
+    const QChar* d = text.constData();
     const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n;) {
-        if (!IsBlank(text[i])) {
-            out += text[i++];
+    qsizetype copied = 0; // text before this is in out already
+    for (qsizetype i = 0; i < n; ++i) {
+        // Only a run holding a line break or TAB changes; plain spaces stay as they are.
+        if (d[i] != u'\n' && d[i] != u'\t')
             continue;
-        }
+        qsizetype begin = i;
+        while (begin > copied && IsBlank(d[begin - 1]))
+            --begin;
         qsizetype end = i;
-        bool breaks = false;
-        while (end < n && IsBlank(text[end])) {
-            breaks = breaks || text[end] == u'\t' || text[end] == u'\n';
+        while (end < n && IsBlank(d[end]))
             ++end;
-        }
-        if (!breaks)
-            out += QStringView(text).sliced(i, end - i);
-        else if (!((i == 0 && afterStartTag) || (end == n && beforeEndTag)))
+        out += QStringView(d + copied, begin - copied);
+        if (!((begin == 0 && afterStartTag) || (end == n && beforeEndTag)))
             out += u' ';
-        i = end;
+        copied = end;
+        i = end - 1;
     }
+    out += QStringView(d + copied, n - copied);
+}
+
+const TagTexts* TextsOf(const QHash<QString, TagTexts>& styles, const QString& name)
+{
+    // Element names are nearly always lower case already.
+    auto found = styles.constFind(name);
+    if (found == styles.cend() && !name.isLower())
+        found = styles.constFind(name.toLower());
+    return found == styles.cend() ? nullptr : &*found;
 }
 
 void AppendUnit(QString& out, const DomNode& node, const QHash<QString, TagTexts>& styles)
 {
     bool first = true;
-    for (DomNode child = node.firstChild(); !child.isNull(); child = child.nextSibling(), first = false) {
+    for (DomNode child = node.firstChild(); !child.isNull(); first = false) {
+        DomNode next = child.nextSibling();
         const DomNodeType type = child.nodeType();
         if (type == DomNodeType::Text || type == DomNodeType::CData) {
-            AppendText(out, child.nodeValue(), first, child.nextSibling().isNull());
+            AppendText(out, child.nodeValue(), first, next.isNull());
         } else if (type == DomNodeType::Element) {
-            const QString name = child.nodeName().toLower();
-            const auto texts = styles.constFind(name);
-            if (texts != styles.cend())
+            const QString name = child.nodeName();
+            const TagTexts* texts = TextsOf(styles, name);
+            if (texts)
                 out += texts->open;
             // The view describes a picture where it stands.
-            if (name == QLatin1String("img")) {
+            if (name.compare(QLatin1String("img"), Qt::CaseInsensitive) == 0) {
                 const QString descr = child.getAttribute(QStringLiteral("descr"));
                 if (!descr.isEmpty())
                     out += QStringLiteral("Afbeelding beschrijving: ") + descr.trimmed();
             }
             AppendUnit(out, child, styles);
-            if (texts != styles.cend())
+            if (texts)
                 out += texts->close;
         }
+        child = std::move(next);
     }
 }
 
@@ -118,12 +131,11 @@ QString UnitSearchText(const DomNode& unit)
         return {};
     const QHash<QString, TagTexts> styles = StyleTexts();
     QString out;
-    const QString name = unit.nodeName().toLower();
-    const auto texts = styles.constFind(name);
-    if (texts != styles.cend())
+    const TagTexts* texts = TextsOf(styles, unit.nodeName());
+    if (texts)
         out += texts->open;
     AppendUnit(out, unit, styles);
-    if (texts != styles.cend())
+    if (texts)
         out += texts->close;
     return out;
 }
@@ -151,11 +163,11 @@ const std::vector<SearchEntry>& SearchableEntries()
         s.id = entry.id;
         s.entry = e;
         if (!unit.isNull()) {
-            const auto named = texts.constFind(unit.nodeName().toLower());
-            if (named != texts.cend())
+            const TagTexts* named = TextsOf(texts, unit.nodeName());
+            if (named)
                 s.text += named->open;
             AppendUnit(s.text, unit, texts);
-            if (named != texts.cend())
+            if (named)
                 s.text += named->close;
         }
         s.folded = s.text.toCaseFolded();
