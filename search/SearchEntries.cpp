@@ -9,7 +9,13 @@
 #include "render/modCss2RTF.h"
 #include "settings/Options.h"
 
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QHash>
+#include <algorithm>
+#include <atomic>
+#include <functional>
+#include <thread>
 
 namespace {
 
@@ -140,6 +146,57 @@ QString UnitSearchText(const DomNode& unit)
     return out;
 }
 
+namespace {
+
+SearchEntry MakeEntry(const NavIndex& index, int32_t e, const QHash<QString, TagTexts>& texts)
+{
+    const NavEntry& entry = index.at(e);
+    const DomNode unit = entry.heading.parentNode().parentNode();
+    SearchEntry s;
+    s.id = entry.id;
+    s.entry = e;
+    if (!unit.isNull()) {
+        const TagTexts* named = TextsOf(texts, unit.nodeName());
+        if (named)
+            s.text += named->open;
+        AppendUnit(s.text, unit, texts);
+        if (named)
+            s.text += named->close;
+    }
+    s.folded = s.text.toCaseFolded();
+    if (s.folded.size() != s.text.size())
+        s.folded.clear();
+    return s;
+}
+
+// Runs work on worker threads while the window goes on painting; the reader's
+// input waits until it ends. Without an application, here and now.
+void RunKeepingWindowAlive(const std::vector<std::function<void()>>& work)
+{
+    if (!QCoreApplication::instance() || work.size() < 2) {
+        for (const auto& w : work)
+            w();
+        return;
+    }
+    QEventLoop loop;
+    std::atomic<size_t> left{work.size()};
+    std::vector<std::thread> workers;
+    for (const auto& w : work) {
+        workers.emplace_back([&, w] {
+            w();
+            if (--left == 0)
+                QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+        });
+    }
+    // The workers may finish before the loop starts; the queued quit still ends it.
+    if (left > 0)
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    for (std::thread& t : workers)
+        t.join();
+}
+
+} // namespace
+
 const std::vector<SearchEntry>& SearchableEntries()
 {
     const RunState& rs = Run();
@@ -154,35 +211,25 @@ const std::vector<SearchEntry>& SearchableEntries()
     cache = Prepared{document, index.entries().size(), rs.NavLevelCount, styles, {}};
     if (!index.isFor(document))
         return cache.entries;
-    const QHash<QString, TagTexts> texts = StyleTexts();
-    const bool nested = rs.NavLevelCount >= 2;
-    auto add = [&](int32_t e) {
-        const NavEntry& entry = index.at(e);
-        const DomNode unit = entry.heading.parentNode().parentNode();
-        SearchEntry s;
-        s.id = entry.id;
-        s.entry = e;
-        if (!unit.isNull()) {
-            const TagTexts* named = TextsOf(texts, unit.nodeName());
-            if (named)
-                s.text += named->open;
-            AppendUnit(s.text, unit, texts);
-            if (named)
-                s.text += named->close;
-        }
-        s.folded = s.text.toCaseFolded();
-        if (s.folded.size() != s.text.size())
-            s.folded.clear();
-        cache.entries.push_back(std::move(s));
-    };
+    std::vector<int32_t> order;
     for (const int32_t root : index.roots()) {
-        if (!nested) {
-            add(root);
-            continue;
-        }
-        for (const int32_t child : index.at(root).children)
-            add(child);
+        if (rs.NavLevelCount < 2)
+            order.push_back(root);
+        else
+            order.insert(order.end(), index.at(root).children.begin(), index.at(root).children.end());
     }
+    cache.entries.resize(order.size());
+    // The document is only read meanwhile; each worker fills its own share of the entries.
+    const QHash<QString, TagTexts> texts = StyleTexts();
+    const size_t parts = order.size() < 64 ? 1 : std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 4);
+    std::vector<std::function<void()>> work;
+    for (size_t p = 0; p < parts; ++p) {
+        work.emplace_back([&, p] {
+            for (size_t i = p; i < order.size(); i += parts)
+                cache.entries[i] = MakeEntry(index, order[i], texts);
+        });
+    }
+    RunKeepingWindowAlive(work);
     return cache.entries;
 }
 

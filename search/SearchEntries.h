@@ -25,7 +25,8 @@ struct SearchEntry {
     mutable std::optional<QString> wordCount; // the list suffix, worked out on first use
 };
 
-// The entries of the open document, prepared on first use.
+// The entries of the open document, prepared on first use, on worker threads
+// while the window goes on painting.
 const std::vector<SearchEntry>& SearchableEntries();
 // Drops the prepared entries (a document was closed or the style sheet changed).
 void ForgetSearchableEntries();
