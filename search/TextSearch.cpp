@@ -155,6 +155,9 @@ bool TextSearch::SearchForText(const QString& text)
             if (Prompt().MsgBox(SetLangTxt(1098), PromptButtons::YesNo, PromptIcon::Question, SetLangTxt(1097)) ==
                 PromptAnswer::Yes)
                 mnuEditFind_Click();
+            else if (rs.CurrentLevel >= 0)
+                // Back where the reader was, and told so.
+                m_navigator.ShowInfo(rs.CurrentLevel, true);
             return false;
         }
 

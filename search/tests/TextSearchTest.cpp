@@ -216,12 +216,14 @@ TEST_F(SearchFixture, NoHitsLeavesTheReaderWhereTheyWereWithTheOldSearchEnded)
     openPaper({{{QStringLiteral("storm")}, {QStringLiteral("wind")}}});
     openEntry(0, 1);
     const QString before = viewer.Text();
+    host.focused = -1;
     find(QStringLiteral("sneeuw"));
     ASSERT_EQ(prompter.questions().size(), 1u);
     EXPECT_EQ(prompter.questions()[0].text, SetLangTxt(1098));
     EXPECT_EQ(prompter.questions()[0].title, SetLangTxt(1097));
     EXPECT_EQ(prompter.questions()[0].buttons, PromptButtons::YesNo);
     EXPECT_EQ(level(), 9);
+    EXPECT_EQ(host.focused, 9);
     EXPECT_EQ(viewer.Text(), before);
     EXPECT_TRUE(Txt().SearchText.isEmpty());
     EXPECT_FALSE(searchHost.resultsEnabled);
