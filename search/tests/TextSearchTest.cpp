@@ -4,6 +4,7 @@
 #include "package/NavIndex.h"
 #include "settings/Options.h"
 
+#include <QFile>
 #include <QRegularExpression>
 #include <memory>
 #include <set>
@@ -453,4 +454,34 @@ TEST_F(SearchFixture, MoreResultsAndMatchesThanTheOldLimits)
     EXPECT_EQ(search.MatchPlace(), QStringLiteral("Match 300 of 300"));
     EXPECT_EQ(search.ResultPlace(), QStringLiteral("Result 181 of 181"));
     EXPECT_TRUE(prompter.questions().empty());
+}
+
+TEST_F(SearchFixture, ABookOfOneLevelIsSearchedByChapter)
+{
+    // The sample book in the working folder with its own descriptor, as a package brings it.
+    const QString temp = AppPaths::TempDir() + QLatin1Char('/');
+    const QString book = AppPaths::SamplesDir() + QStringLiteral("/boek/");
+    ASSERT_TRUE(QFile::copy(book + QStringLiteral("boek.xml"), temp + QStringLiteral("boek.xml")));
+    ASSERT_TRUE(QFile::copy(book + QStringLiteral("boek.xdf"), temp + QStringLiteral("boek.xdf")));
+    ASSERT_TRUE(LoadDocumentFromWorkingFolder(QStringLiteral("/elders/boek.zip"), false).opened());
+    nav.ShowFirstLevel();
+    ASSERT_EQ(::Run().NavLevelCount, 1);
+    const int chapters = int(lists.entries(1).size());
+    ASSERT_GT(chapters, 2);
+
+    find(QStringLiteral("Jelle"), true, true);
+    ASSERT_FALSE(results().isEmpty());
+    EXPECT_EQ(Txt().FoundIds.front(), 100);
+    // Opened from the list: the chapter's text, on its first match.
+    nav.LevelDown();
+    EXPECT_EQ(Txt().CurrentHeadId, 100);
+    ASSERT_FALSE(Txt().FoundPositions.empty());
+    EXPECT_EQ(viewer.Text().mid(viewer.SelStart(), 5), QStringLiteral("Jelle"));
+
+    // Down from the second chapter leaves the first out.
+    nav.GoMainIndex();
+    lists.setListIndex(1, 1);
+    find(QStringLiteral("Jelle"), true, true, 0, 1);
+    ASSERT_FALSE(Txt().FoundIds.empty());
+    EXPECT_GE(Txt().FoundIds.front(), 200);
 }
