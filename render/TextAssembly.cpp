@@ -337,9 +337,10 @@ int TextAssembly::colourMatches()
     TextState& txt = Txt();
     const RunState& rs = Run();
     txt.FoundPositions.clear();
-    const int options = (txt.SearchWholeWord ? TextViewer::FindWholeWord : 0) |
-                        (txt.SearchCaseSensitive ? TextViewer::FindMatchCase : 0);
-    const int textEnd = int(m_viewer.Text().size());
+    if (txt.SearchText.isEmpty())
+        return 0;
+    const QString text = m_viewer.Text();
+    const int textEnd = int(text.size());
     const int lastRead = std::max(rs.LastReadPosition, 0);
     // Down and Up divide only the text the reader was in; every other result
     // was listed for a match anywhere in it.
@@ -347,19 +348,24 @@ int TextAssembly::colourMatches()
     const int start = direction == 1 ? std::min(lastRead, textEnd) : 0;
     const int end = direction == 2 ? std::min(lastRead, textEnd) : textEnd;
     const int found = Opts().FoundColor;
+    const QString& phrase = txt.SearchText;
+    const Qt::CaseSensitivity cs = txt.SearchCaseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive;
     // One change of the document for all matches: it lays the text out once, not once a match.
     struct EditBlock {
         TextViewer& viewer;
         explicit EditBlock(TextViewer& v) : viewer(v) { viewer.beginEditBlock(); }
         ~EditBlock() { viewer.endEditBlock(); }
     } block(m_viewer);
-    for (int at = start; at < end;) {
-        const int match = m_viewer.Find(txt.SearchText, at, end, options);
-        if (match < 0)
-            break;
-        txt.FoundPositions.push_back(match);
-        m_viewer.setSelColor(found);
-        at = match + int(txt.SearchText.size());
+    // The matches the view's Find would give one by one, each after the one before.
+    for (qsizetype at = text.indexOf(phrase, start, cs); at >= 0 && at + phrase.size() <= end;
+         at = text.indexOf(phrase, at, cs)) {
+        if (txt.SearchWholeWord && !StandsAlone(text, at, phrase.size())) {
+            ++at;
+            continue;
+        }
+        txt.FoundPositions.push_back(int32_t(at));
+        m_viewer.colourRange(int(at), int(phrase.size()), found);
+        at += phrase.size();
     }
     return int(txt.FoundPositions.size());
 }

@@ -117,6 +117,10 @@ public:
     int BackColor() const { return m_backColor; }
     void setBackColor(int color);
 
+    // Paints the text colour (0xBBGGRR) of length characters from start, leaving the
+    // caret and the formatting at it alone: many ranges in a row cost little.
+    void colourRange(int start, int length, int color);
+
     // Position of the first match of text lying within [start, end), or -1; a match is
     // selected. An end below 0 or beyond the text means the end of the text.
     int Find(const QString& text, int start = 0, int end = -1, int options = 0);
