@@ -14,6 +14,7 @@
 #include <QHash>
 #include <algorithm>
 #include <atomic>
+#include <exception>
 #include <functional>
 #include <thread>
 
@@ -180,10 +181,16 @@ void RunKeepingWindowAlive(const std::vector<std::function<void()>>& work)
     }
     QEventLoop loop;
     std::atomic<size_t> left{work.size()};
+    // A failure on a worker reaches the caller, as it would without threads.
+    std::vector<std::exception_ptr> failures(work.size());
     std::vector<std::thread> workers;
-    for (const auto& w : work) {
-        workers.emplace_back([&, w] {
-            w();
+    for (size_t i = 0; i < work.size(); ++i) {
+        workers.emplace_back([&, i] {
+            try {
+                work[i]();
+            } catch (...) {
+                failures[i] = std::current_exception();
+            }
             if (--left == 0)
                 QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
         });
@@ -193,6 +200,10 @@ void RunKeepingWindowAlive(const std::vector<std::function<void()>>& work)
         loop.exec(QEventLoop::ExcludeUserInputEvents);
     for (std::thread& t : workers)
         t.join();
+    for (const std::exception_ptr& failure : failures) {
+        if (failure)
+            std::rethrow_exception(failure);
+    }
 }
 
 } // namespace
@@ -229,7 +240,13 @@ const std::vector<SearchEntry>& SearchableEntries()
                 cache.entries[i] = MakeEntry(index, order[i], texts);
         });
     }
-    RunKeepingWindowAlive(work);
+    try {
+        RunKeepingWindowAlive(work);
+    } catch (...) {
+        // Half-built entries would hide matches from every later search.
+        cache = Prepared{};
+        throw;
+    }
     return cache.entries;
 }
 
