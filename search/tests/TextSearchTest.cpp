@@ -334,6 +334,17 @@ TEST_F(SearchFixture, SearchingTheShownArticle)
     EXPECT_EQ(Txt().CurrentHeadId, 103);
     EXPECT_TRUE(Txt().FoundPositions.empty());
 
+    // A phrase the article does not hold: said so, and no search is left behind.
+    prompter.clear();
+    const QString shown = viewer.Text();
+    find(QStringLiteral("sneeuw"), false, false, 1);
+    ASSERT_EQ(prompter.questions().size(), 1u);
+    EXPECT_EQ(prompter.questions()[0].text, SetLangTxt(1097));
+    EXPECT_FALSE(::Run().LocalSearchMode);
+    EXPECT_TRUE(Txt().SearchText.isEmpty());
+    EXPECT_EQ(viewer.Text(), shown);
+    EXPECT_EQ(level(), 9);
+
     // Without a text shown, "Current Article" searches the whole document.
     nav.LevelUp();
     find(kStorm, false, false, 1);
