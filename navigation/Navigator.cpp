@@ -161,7 +161,8 @@ void Navigator::LevelUp()
         if (rs.GlobalSearchMode) {
             rs.CurrentLevel = 0;
             ShowInfo(rs.CurrentLevel, true);
-            m_host.setLocation(SetLangTxt(1092) + QStringLiteral(" - ") + SelectedEntry(0));
+            m_host.setLocation(SetLangTxt(rs.PersonalInterestMode ? 1111 : 1092) + QStringLiteral(" - ") +
+                               SelectedEntry(0));
         } else {
             const int16_t before = rs.CurrentLevel == 9 ? rs.NavLevelCount : rs.CurrentLevel;
             if (rs.CurrentLevel == 9) {
@@ -191,10 +192,11 @@ void Navigator::ShowInfo(int16_t level, bool setFocus)
 
         SetStep(QStringLiteral("Set location string"));
         QString location;
-        if (rs.GlobalSearchMode)
-            location = SetLangTxt(1092) + QStringLiteral(" - '") + Txt().SearchText + QStringLiteral("'");
-        else if (rs.PersonalInterestMode)
+        // The personal-interest search is a whole-document search too; its own name comes first.
+        if (rs.PersonalInterestMode)
             location = SetLangTxt(1111) + QStringLiteral(" - '") + Txt().SearchText + QStringLiteral("'");
+        else if (rs.GlobalSearchMode)
+            location = SetLangTxt(1092) + QStringLiteral(" - '") + Txt().SearchText + QStringLiteral("'");
         auto append = [&location](const QString& part) {
             if (!location.isEmpty())
                 location += QStringLiteral(" / ");
@@ -438,7 +440,8 @@ void Navigator::GoMainIndex()
         RunState& rs = Run();
         if (!rs.DocumentOpen)
             return;
-        rs.GlobalSearchMode = false;
+        // The table of contents is outside any search: the next text opened is the reader's choice.
+        EndSearch();
         rs.CurrentLevel = 1;
         ShowInfo(1, true);
         m_host.menuOptionsChanged();
@@ -457,7 +460,7 @@ void Navigator::LoadText(int16_t level, int32_t position, const QString& pageTex
 
         SetStep(QStringLiteral("Work out the heading id"));
         int32_t id = 0;
-        if (!txt.SearchText.isEmpty() && !rs.LocalSearchMode) {
+        if (!txt.SearchText.isEmpty() && rs.GlobalSearchMode && !rs.LocalSearchMode) {
             const int row = m_lists.ListIndex(0);
             if (row < 0 || static_cast<size_t>(row) >= txt.FoundIds.size())
                 RaiseError(ErrNo::SubscriptOutOfRange, QStringLiteral("Subscript out of range"));
@@ -465,8 +468,54 @@ void Navigator::LoadText(int16_t level, int32_t position, const QString& pageTex
         } else {
             id = SelectedId(std::max<int>(rs.NavLevelCount, 1));
         }
+        // A search of one article ends when another entry is shown.
+        if (rs.LocalSearchMode && id != txt.LocalSearchHeadId)
+            EndSearch();
         m_assembly.LoadText(id, position, pageText);
     });
+}
+
+void Navigator::EndSearch()
+{
+    RunState& rs = Run();
+    TextState& txt = Txt();
+    rs.GlobalSearchMode = false;
+    rs.LocalSearchMode = false;
+    rs.PersonalInterestMode = false;
+    txt.SearchText.clear();
+    txt.FoundIds.clear();
+    txt.FoundPositions.clear();
+    txt.CurrentFound = 0;
+    txt.StartAtLastMatch = false;
+    txt.SearchOriginId = 0;
+    txt.LocalSearchHeadId = 0;
+    if (m_lists.count() > 0)
+        m_lists.clear(0);
+}
+
+bool Navigator::SelectEntryById(int32_t id)
+{
+    const NavIndex& index = DocumentNavIndex();
+    if (!index.isFor(Run().XmlDoc.asNode().identity()))
+        return false;
+    const int32_t entry = index.indexOfId(id);
+    if (entry < 0)
+        return false;
+    std::vector<int32_t> path;
+    for (int32_t e = entry; e >= 0; e = index.at(e).parent)
+        path.insert(path.begin(), e);
+    // Each list is filled for the selection above it before its own row is chosen.
+    for (size_t depth = 0; depth < path.size(); ++depth) {
+        const int level = static_cast<int>(depth) + 1;
+        if (level > 1)
+            LoadLevelTitles(static_cast<int16_t>(level));
+        const std::vector<int32_t>& rows = m_rows.size() > size_t(level) ? m_rows[size_t(level)] : index.roots();
+        const auto at = std::find(rows.begin(), rows.end(), path[depth]);
+        if (at == rows.end())
+            return false;
+        m_lists.setListIndex(level, static_cast<int>(at - rows.begin()));
+    }
+    return true;
 }
 
 bool Navigator::Perform(ReadingAction action)

@@ -42,6 +42,13 @@ public:
     // search result) with the caret at position or at the page mark pageText; leaves it hidden.
     void LoadText(int16_t level, int32_t position, const QString& pageText);
 
+    // Forgets the active search: the mode flags, the phrase, its results and
+    // matches. The document's lists stay as they are.
+    void EndSearch();
+    // Selects, level by level, the entries of the lists that lead to the
+    // heading with this id; false when the document has no such heading.
+    bool SelectEntryById(int32_t id);
+
     // Carries out a reading action that is a move; false for actions that are
     // not the navigator's (text size, the caret's activation) so the window
     // does them.

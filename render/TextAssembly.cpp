@@ -337,20 +337,35 @@ int TextAssembly::colourMatches()
     TextState& txt = Txt();
     const RunState& rs = Run();
     txt.FoundPositions.clear();
-    const int options = (txt.SearchWholeWord ? TextViewer::FindWholeWord : 0) |
-                        (txt.SearchCaseSensitive ? TextViewer::FindMatchCase : 0);
-    const int textEnd = int(m_viewer.Text().size());
+    if (txt.SearchText.isEmpty())
+        return 0;
+    const QString text = m_viewer.Text();
+    const int textEnd = int(text.size());
     const int lastRead = std::max(rs.LastReadPosition, 0);
-    const int start = txt.SearchDirection == 1 ? std::min(lastRead, textEnd) : 0;
-    const int end = txt.SearchDirection == 2 ? lastRead : textEnd;
+    // Down and Up divide only the text the reader was in; every other result
+    // was listed for a match anywhere in it.
+    const int direction = txt.SearchOriginId != 0 && txt.SearchOriginId == txt.CurrentHeadId ? txt.SearchDirection : 0;
+    const int start = direction == 1 ? std::min(lastRead, textEnd) : 0;
+    const int end = direction == 2 ? std::min(lastRead, textEnd) : textEnd;
     const int found = Opts().FoundColor;
-    for (int at = start; at < end;) {
-        const int match = m_viewer.Find(txt.SearchText, at, end, options);
-        if (match < 0)
-            break;
-        txt.FoundPositions.push_back(match);
-        m_viewer.setSelColor(found);
-        at = match + int(txt.SearchText.size());
+    const QString& phrase = txt.SearchText;
+    const Qt::CaseSensitivity cs = txt.SearchCaseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive;
+    // One change of the document for all matches: it lays the text out once, not once a match.
+    struct EditBlock {
+        TextViewer& viewer;
+        explicit EditBlock(TextViewer& v) : viewer(v) { viewer.beginEditBlock(); }
+        ~EditBlock() { viewer.endEditBlock(); }
+    } block(m_viewer);
+    // The matches the view's Find would give one by one, each after the one before.
+    for (qsizetype at = text.indexOf(phrase, start, cs); at >= 0 && at + phrase.size() <= end;
+         at = text.indexOf(phrase, at, cs)) {
+        if (txt.SearchWholeWord && !StandsAlone(text, at, phrase.size())) {
+            ++at;
+            continue;
+        }
+        txt.FoundPositions.push_back(int32_t(at));
+        m_viewer.colourRange(int(at), int(phrase.size()), found);
+        at += phrase.size();
     }
     return int(txt.FoundPositions.size());
 }
@@ -376,12 +391,18 @@ void TextAssembly::PlaceCaret(const QString& pageText)
             Prompt().MsgBox(SetLangTxt(1097), PromptButtons::Ok, PromptIcon::Information, SetLangTxt(1092));
             txt.SearchText.clear();
             txt.CurrentFound = 0;
+            rs.LocalSearchMode = false;
+            txt.LocalSearchHeadId = 0;
         } else {
-            rs.GlobalSearchMode = true;
+            // A search of the shown article has no results list to go back to.
+            if (!rs.LocalSearchMode)
+                rs.GlobalSearchMode = true;
             txt.CurrentFound = txt.StartAtLastMatch ? matches - 1 : 0;
             caret = txt.FoundPositions[static_cast<size_t>(txt.CurrentFound)];
         }
     }
+    // Find previous asks for the last match of the one text it moves to.
+    txt.StartAtLastMatch = false;
     m_viewer.setSelStart(caret);
     m_viewer.setSelLength(int(txt.SearchText.size()));
 }

@@ -25,6 +25,11 @@ struct TextState {
     bool StartAtLastMatch = false;
     // The heading id of each row of the search-results list (navigation list 0).
     std::vector<int32_t> FoundIds;
+    // The entry that was shown when the search ran: only its text is searched
+    // from or up to the last read position; 0 when the direction is all.
+    int32_t SearchOriginId = 0;
+    // The entry a search of the current article colours; 0 when there is none.
+    int32_t LocalSearchHeadId = 0;
 
     // The search window's choices that the text build reads.
     bool SearchWholeWord = false;

@@ -68,6 +68,11 @@ private:
 
 } // namespace
 
+bool StandsAlone(const QString& text, qsizetype at, qsizetype length)
+{
+    return IsWholeWord(text, at, length);
+}
+
 TextViewer::TextViewer(QObject* parent) : QObject(parent), m_doc(new QTextDocument(this)), m_cursor(m_doc)
 {
     // Thousands of small insertions build each text; an undo history would only cost memory.
@@ -457,6 +462,19 @@ void TextViewer::setBackColor(int color)
     m_backColor = color;
     if (m_host)
         m_host->applyBackColor(ToQColor(color));
+}
+
+void TextViewer::colourRange(int start, int length, int color)
+{
+    Require(start >= 0 && length >= 0, "range below 0");
+    Require(color >= 0 && color <= MaxColor, "colour out of range");
+    QTextCursor c(m_doc);
+    c.setPosition(viewToDoc(std::min(start, viewLength())));
+    c.setPosition(viewToDoc(std::min(start + length, viewLength())), QTextCursor::KeepAnchor);
+    QTextCharFormat change;
+    change.setForeground(QBrush(ToQColor(color)));
+    const OwnEdit own(m_inOwnEdit);
+    c.mergeCharFormat(change);
 }
 
 int TextViewer::Find(const QString& text, int start, int end, int options)

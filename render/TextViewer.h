@@ -36,6 +36,10 @@ public:
     virtual void releaseViewer() = 0;
 };
 
+// Whether the length characters at `at` of text stand as a whole word: the
+// characters on either side are no letter, digit or mark, or the text ends there.
+bool StandsAlone(const QString& text, qsizetype at, qsizetype length);
+
 // The reading text as a rich-text view. Positions are 0-based UTF-16 offsets
 // into Text(), in which every paragraph break is the two characters CR LF; the
 // document underneath counts a break as one, and the viewer maps between the
@@ -112,6 +116,10 @@ public:
     // Background of the whole view as 0xBBGGRR.
     int BackColor() const { return m_backColor; }
     void setBackColor(int color);
+
+    // Paints the text colour (0xBBGGRR) of length characters from start, leaving the
+    // caret and the formatting at it alone: many ranges in a row cost little.
+    void colourRange(int start, int length, int color);
 
     // Position of the first match of text lying within [start, end), or -1; a match is
     // selected. An end below 0 or beyond the text means the end of the text.

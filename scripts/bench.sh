@@ -18,7 +18,7 @@ for arg in "$@"; do
   if [ "$arg" = "--smoke" ]; then smoke=true; else args+=("$arg"); fi
 done
 
-targets=(qb_open_path_bench quillbook-gen-paper qb_tokenizer_bench qb_package_open_bench qb_text_build_bench qb_navigation_bench qb_minimal_window quillbook qb_usage_file_bench)
+targets=(qb_open_path_bench quillbook-gen-paper qb_tokenizer_bench qb_package_open_bench qb_text_build_bench qb_navigation_bench qb_usage_file_bench qb_search_bench qb_minimal_window quillbook)
 $smoke && targets+=(qb_bench_tests)
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQB_BUILD_BENCH=ON -DQB_BUILD_TESTS=ON >/dev/null
 ninja -C build-bench "${targets[@]}"
@@ -31,6 +31,7 @@ if $smoke; then
   QT_QPA_PLATFORM=offscreen build-bench/bench/qb_text_build_bench --smoke
   build-bench/bench/qb_navigation_bench --smoke
   build-bench/bench/qb_usage_file_bench --smoke
+  build-bench/bench/qb_search_bench --smoke
   bash scripts/startup-bench.sh --smoke
   exit 0
 fi
@@ -40,4 +41,5 @@ QT_QPA_PLATFORM=offscreen build-bench/bench/qb_package_open_bench
 QT_QPA_PLATFORM=offscreen build-bench/bench/qb_text_build_bench
 build-bench/bench/qb_navigation_bench
 build-bench/bench/qb_usage_file_bench
+build-bench/bench/qb_search_bench
 bash scripts/startup-bench.sh

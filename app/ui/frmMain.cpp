@@ -9,6 +9,8 @@
 #include "render/TextAssembly.h"
 #include "render/TextViewer.h"
 #include "render/ui/TextViewerWidget.h"
+#include "search/TextSearch.h"
+#include "search/ui/frmSearch.h"
 #include "settings/Options.h"
 #include "settings/modLanguage.h"
 #include "settings/ui/frmOptions.h"
@@ -92,6 +94,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
     buildMenus();
     connectTextDisplay();
     connectNavigation();
+    connectSearch();
     buildStyleSheetMenu();
     resize(900, 700);
 }

@@ -2,6 +2,7 @@
 
 #include "navigation/KeyTable.h"
 #include "navigation/NavigationHost.h"
+#include "search/SearchHost.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -27,12 +28,14 @@ class TextAssembly;
 class TextViewer;
 class TextViewerWidget;
 class frmOptions;
+class frmSearch;
+class TextSearch;
 
 // The main window: title band with the location and the three navigation
 // buttons, the navigation lists and the text view stacked on one rectangle,
 // and the menus. Its controls are public so the program's operations can
 // reach them by their names, as the dialogs do.
-class frmMain : public QMainWindow, private NavigationHost {
+class frmMain : public QMainWindow, private NavigationHost, private SearchHost {
     Q_OBJECT
 public:
     explicit frmMain(QWidget* parent = nullptr);
@@ -119,6 +122,16 @@ public:
     void TextViewer_KeyUp();
     void TextViewer_Click();
     void TextViewer_DblClick();
+    // Searching: Find, Find next and previous, the results list, leaving the
+    // search and the personal-interest search.
+    void mnuEditFind_Click();
+    void mnuEditFindNext_Click();
+    void mnuEditFindPrevious_Click();
+    void mnuNavigateSearchResults_Click();
+    void mnuNavigateEscapeSearchMode_Click();
+    void mnuEditPersonalInterests_Click();
+    void EscapeSearchmode();
+
     // Plays a sound of the program's folder by name.
     void PlaySound(const QString& name);
     // Replaces PlayWave for the navigation sounds (tests record the paths).
@@ -146,6 +159,11 @@ public:
     std::unique_ptr<Navigator> Navigation;
     frmOptions* OptionsWindow = nullptr; // loaded when first asked for, then kept hidden
     frmOptions* optionsWindow();
+    // The search over the lists and the text, and its window (loaded on first use, kept hidden).
+    std::unique_ptr<TextSearch> Search;
+    frmSearch* SearchWindow = nullptr;
+    // Where the reader is in a search ("Match 3 of 12, Result 2 of 40"), beside the navigation buttons.
+    QLabel* lblSearchPlace = nullptr;
 
     // Menus.
     QMenu* mnuFile = nullptr;
@@ -216,6 +234,7 @@ private:
     QSet<QAction*> m_unbuiltCommands;
     bool m_unloaded = false;
     void connectNavigation();
+    void connectSearch();
     // Key and mouse events of the lists, the text view and the buttons; true when consumed.
     bool NavigationEventFilter(QObject* watched, QEvent* event);
     bool Form_KeyUp(QKeyEvent* event);
@@ -237,6 +256,11 @@ private:
     void playSound(const QString& name) override;
     void setNavigationOptions(bool levelUp, bool nextArticle, bool previousArticle) override;
     void menuOptionsChanged() override;
+    // What the search asks of the window.
+    void showSearchWindow() override;
+    void setSearchResultsEnabled(bool enabled) override;
+    void searchMenusChanged() override;
+    void searchPlaceChanged(bool caretMoved) override;
     QWidget* m_textViewport = nullptr;
     // Keys pressed over this window's reading controls, not yet released, with the shift keys held then.
     QHash<int, Qt::KeyboardModifiers> m_pressedKeys;

@@ -79,8 +79,11 @@ bool frmMain::KeyNavigation(int16_t& keyCode, int16_t& shift)
         case ReadingAction::Smaller:
             ChangeFontSize(2);
             break;
+        case ReadingAction::EscapeSearch:
+            EscapeSearchmode();
+            break;
         default:
-            break; // search and page moves are not the window's yet
+            break; // page moves are not the window's yet
         }
     });
     return handled;

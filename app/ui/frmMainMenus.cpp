@@ -5,8 +5,10 @@
 #include "app/core/RunState.h"
 #include "marks/LastReadSteps.h"
 #include "navigation/NavList.h"
+#include "navigation/Navigator.h"
 #include "render/TextViewer.h"
 #include "render/ui/TextViewerWidget.h"
+#include "search/SearchEntries.h"
 #include "settings/modLanguage.h"
 
 #include <QAction>
@@ -28,9 +30,11 @@ void frmMain::SetMenuOptions()
         mnuFileClose->setEnabled(open);
 
         const bool searching = rs.GlobalSearchMode || rs.PersonalInterestMode;
-        for (QAction* item :
-             {mnuEditFindNext, mnuEditFindPrevious, mnuNavigateSearchResults, mnuNavigateEscapeSearchMode})
-            EnableCommand(item, searching);
+        // A search of the shown article steps through its matches and can be left, but has no results list.
+        const bool stepping = searching || rs.LocalSearchMode;
+        for (QAction* item : {mnuEditFindNext, mnuEditFindPrevious, mnuNavigateEscapeSearchMode})
+            EnableCommand(item, stepping);
+        EnableCommand(mnuNavigateSearchResults, searching);
 
         if (open) {
             // Marks are counted here once bookmarks and annotations exist.
@@ -81,11 +85,11 @@ void frmMain::mnuFileClose_Click()
         rs.NavLevelCount = 0;
         rs.DocumentOpen = false;
 
-        // Search mode is left here once searching exists.
-        rs.GlobalSearchMode = false;
-        rs.PersonalInterestMode = false;
-        rs.LocalSearchMode = false;
+        // The lists are empty and no document is left to show: only the search state goes.
+        Navigation->EndSearch();
+        ForgetSearchableEntries();
         SetMenuOptions();
+        searchPlaceChanged(false);
         SetNavigationOptions();
 
         SetFormTitle(QString());

@@ -9,6 +9,7 @@
 #include "navigation/NavList.h"
 #include "navigation/Navigator.h"
 #include "render/ui/TextViewerWidget.h"
+#include "search/TextSearch.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -40,6 +41,9 @@ void frmMain::setLocation(const QString& text)
     txtLocation->setVisible(true);
     txtLocation->setText(text);
     txtLocation->setCursorPosition(0);
+    // Every move shows its place; while searching, the place among the results and matches goes with it.
+    if (Search)
+        searchPlaceChanged(false);
 }
 
 void frmMain::playSound(const QString& name)

@@ -9,6 +9,7 @@
 #include "navigation/Navigator.h"
 #include "package/DocumentOpening.h"
 #include "package/ui/frmEncryption.h"
+#include "search/SearchEntries.h"
 #include "settings/modLanguage.h"
 
 #include <QCoreApplication>
@@ -77,6 +78,8 @@ void frmMain::ShowOpenedDocument()
         if (!OpenDocumentUsageFile())
             return;
         LoadAndSetStyleSheets();
+        // What was prepared for searching belongs to the document read before.
+        ForgetSearchableEntries();
         Navigation->ShowFirstLevel();
         RestoreLastReadPosition(*Navigation, *NavLists, *Viewer,
                                 [](const QString& question) { return Prompt().LastReadPosition(question); });

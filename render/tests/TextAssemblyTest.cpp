@@ -262,10 +262,12 @@ TEST_F(TextAssemblyTest, SearchMatchesAreColouredAndTheCaretTakesOne)
         EXPECT_EQ(At(at).foreground().color(), kGreen) << at;
     EXPECT_NE(At(expected.front() + 3).foreground().color(), kGreen);
 
-    // Whole words with case, starting at the last match, only below the last read position.
+    // Whole words with case, starting at the last match, only below the last read position
+    // in the text the search started from.
     txt.SearchWholeWord = txt.SearchCaseSensitive = true;
     txt.StartAtLastMatch = true;
     txt.SearchDirection = 1;
+    txt.SearchOriginId = 101;
     txt.SearchText = QStringLiteral("ijs");
     ::Run().LastReadPosition = int32_t(text.indexOf("Op sloten"));
     assembly.LoadText(101, 0, QString());
@@ -273,6 +275,13 @@ TEST_F(TextAssemblyTest, SearchMatchesAreColouredAndTheCaretTakesOne)
     EXPECT_EQ(viewer.SelStart(), txt.FoundPositions.back());
     EXPECT_EQ(txt.CurrentFound, 2);
     EXPECT_TRUE(prompter.questions().empty());
+    // The last match is asked for once; the next build starts at the first.
+    EXPECT_FALSE(txt.StartAtLastMatch);
+    // Any other text is searched whole: it was listed for a match anywhere in it.
+    txt.SearchOriginId = 102;
+    assembly.LoadText(101, 0, QString());
+    EXPECT_GT(txt.FoundPositions.size(), 3u);
+    EXPECT_EQ(txt.CurrentFound, 0);
 
     txt.SearchText = QStringLiteral("tulpen");
     assembly.LoadText(101, 0, QString());

@@ -186,13 +186,14 @@ def snapshot():
     """What a screen reader could ask the program now."""
     shot = {"focus": None, "focus_role": None, "list": None, "selected": None, "caret": None, "line": "",
             "from_caret": "", "ahead": "",
-            "text_name": None, "text_description": None, "dialog": None}
+            "text_name": None, "text_description": None, "list_description": None, "dialog": None}
     for node in walk(atspi_app):
         role = node.getRole()
         if role in (pyatspi.ROLE_DIALOG, pyatspi.ROLE_ALERT) and has_state(node, pyatspi.STATE_SHOWING):
             shot["dialog"] = node.name
         if role == pyatspi.ROLE_LIST and has_state(node, pyatspi.STATE_SHOWING):
             shot["list"] = node.name
+            shot["list_description"] = node.description
             # Lists offer their selection through the table interface only.
             rows = node.queryTable().getSelectedRows()
             if len(rows) > 0:
@@ -476,6 +477,26 @@ try:
     last_caret = stored_caret
     step("J: back to the last read position", ["j"], hears_line=True, text=True, caret="same", refocus=True)
     step("Down in the text", ["Down"], hears_line=True, text=True, caret="forward")
+    # Searching: the results list and its row, the first match, the next one, and back.
+    RESULTS, FIRST_RESULT = "Zoekresultaten", "Zeehondenopvang in Lauwersoog"
+    step("Ctrl+F opens the search window", [], menu=["ctrl+f"], dialog_open=True)
+    shot = step("storm, Enter: the results", ["s", "t", "o", "r", "m", "Return"], hears=[RESULTS, FIRST_RESULT],
+                list_name=RESULTS, selected=FIRST_RESULT, closes_dialog=True)
+    if shot["list_description"] != "Resultaat 1 van 3":
+        failures.append(f"results: the list's description is {shot['list_description']!r}, expected 'Resultaat 1 van 3'")
+    shot = step("Down in the results", ["Down"], hears=["Het geheim van de wierden"], list_name=RESULTS,
+                selected="Het geheim van de wierden")
+    if shot["list_description"] != "Resultaat 2 van 3":
+        failures.append(f"results: the list's description is {shot['list_description']!r}, expected 'Resultaat 2 van 3'")
+    step("Up in the results", ["Up"], hears=[FIRST_RESULT], list_name=RESULTS, selected=FIRST_RESULT)
+    step("Enter on a result: first match", ["Return"], hears_line=True, text=True)
+    shot = step("F3: the next match", ["F3"], hears=["Treffer 2 van 2"], hears_line=True, text=True,
+                caret="forward")
+    # Where the reader is among the matches stays to be asked for, after the speech.
+    if shot["text_description"] != "Treffer 2 van 2":
+        failures.append(f"F3: the text's description is {shot['text_description']!r}, expected 'Treffer 2 van 2'")
+    # The match was selected with the caret after it; the reader goes on from its start.
+    step("Escape: back in the article", ["Escape"], hears_line=True, text=True, caret="back")
 finally:
     if opts.transcript:
         with open(opts.transcript, "w") as f:

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+class DomNode;
+
+// The entries a whole-document search looks through: the navigation entries
+// of the second level (of the first, in a one-level document), in document
+// order, each with its text as the reading view shows it. Built once per
+// document and style sheet; later searches reuse it.
+//
+// The text of an entry is that of the unit the view builds for it (the
+// heading's parent's parent) with the style sheet's texts at the start and
+// end tags, and runs of blanks holding a line break or TAB as one blank. So
+// words of neighbouring headings and paragraphs do not run together, and a
+// match here is a match in the view.
+struct SearchEntry {
+    int32_t id = 0;
+    int32_t entry = 0; // index into DocumentNavIndex()
+    QString text;      // as shown
+    QString folded;    // case-folded, the same length as text; empty when folding changed the length
+    mutable std::optional<QString> wordCount; // the list suffix, worked out on first use
+};
+
+// The entries of the open document, prepared on first use, on worker threads
+// while the window goes on painting.
+const std::vector<SearchEntry>& SearchableEntries();
+// Drops the prepared entries (a document was closed or the style sheet changed).
+void ForgetSearchableEntries();
+
+// The text of a unit as the view shows it (see above).
+QString UnitSearchText(const DomNode& unit);
+
+// The first position from `from` in text where phrase stands, or -1. The
+// folded texts are used for a case-insensitive search when there are any.
+// With wholeWord, a match must stand between word boundaries (every
+// occurrence is tried, not only the first).
+qsizetype FindPhrase(const SearchEntry& entry, const QString& phrase, const QString& foldedPhrase, bool caseSensitive,
+                     bool wholeWord, qsizetype from = 0);

@@ -1,0 +1,149 @@
+#pragma once
+
+// A document opened for reading without any window: the real open pipeline,
+// lists, text view model and text build, the navigator, and the search over
+// them, with hosts that record what the window would do.
+
+#include "app/core/AppPaths.h"
+#include "app/core/RunState.h"
+#include "navigation/NavList.h"
+#include "navigation/NavigationHost.h"
+#include "navigation/Navigator.h"
+#include "package/DocumentOpening.h"
+#include "render/TextAssembly.h"
+#include "render/TextState.h"
+#include "render/TextViewer.h"
+#include "search/SearchChoices.h"
+#include "search/SearchEntries.h"
+#include "search/SearchHost.h"
+#include "search/TextSearch.h"
+#include "settings/modLanguage.h"
+#include "tests/support/FreshState.h"
+#include "tests/support/ScriptedPrompter.h"
+#include "tests/support/TestHome.h"
+
+#include <functional>
+#include <gtest/gtest.h>
+
+struct RecordingNavigationHost : NavigationHost {
+    int focused = -1;
+    QString location;
+    void focusList(int level) override { focused = level; }
+    void focusText() override { focused = 9; }
+    void listsChanged() override {}
+    void setLocation(const QString& text) override { location = text; }
+    void playSound(const QString&) override {}
+    void setNavigationOptions(bool, bool, bool) override {}
+    void menuOptionsChanged() override {}
+};
+
+struct RecordingSearchHost : SearchHost {
+    int windowShown = 0;
+    bool resultsEnabled = false;
+    int placeChanges = 0;
+    // What the reader does in the search window; by default, OK with the choices as they are.
+    std::function<void()> inWindow;
+    void showSearchWindow() override
+    {
+        ++windowShown;
+        if (inWindow)
+            inWindow();
+    }
+    void setSearchResultsEnabled(bool enabled) override { resultsEnabled = enabled; }
+    void searchMenusChanged() override {}
+    void searchPlaceChanged(bool) override { ++placeChanges; }
+};
+
+class SearchFixture : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(PrepareForReading());
+        ResetSearchChoices();
+        ForgetSearchableEntries();
+    }
+    void TearDown() override
+    {
+        ForgetSearchableEntries();
+        ResetSearchChoices();
+        ResetProgramState();
+    }
+
+    void openNewspaper()
+    {
+        ASSERT_TRUE(OpenDocumentFile(AppPaths::SamplesDir() + QStringLiteral("/dagblad.xml"), false, {}).opened());
+        nav.ShowFirstLevel();
+    }
+    // A newspaper of our own: sections of articles, each article a list of paragraphs.
+    void openPaper(const std::vector<std::vector<QStringList>>& sections)
+    {
+        QByteArray xml = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<krant><meta><krant-id>T-1</krant-id>"
+                         "<krantnaam>Proefkrant</krantnaam></meta>\n";
+        int s = 0;
+        for (const auto& articles : sections) {
+            xml += "<rubriek><titel><head>Rubriek " + QByteArray::number(++s) + "</head></titel>\n";
+            int a = 0;
+            for (const QStringList& paragraphs : articles) {
+                xml += "<artikel><titel><head>Artikel " + QByteArray::number(s) + "." + QByteArray::number(++a) +
+                       "</head></titel>";
+                for (const QString& p : paragraphs)
+                    xml += "<p>" + p.toUtf8() + "</p>";
+                xml += "</artikel>\n";
+            }
+            xml += "</rubriek>\n";
+        }
+        xml += "</krant>\n";
+        const QString temp = AppPaths::TempDir() + QLatin1Char('/');
+        ASSERT_TRUE(TestHome::WriteFile(temp + QStringLiteral("krant.xml"), xml));
+        ASSERT_TRUE(TestHome::WriteFile(temp + QStringLiteral("krant.xdf"),
+                                        "DOC_ID_TAG=krant-id\nDOC_TITLE_TAG=krantnaam\n"
+                                        "NAV_LEVEL1=rubriek/titel/head\nNAV_LEVEL2=artikel/titel/head\n"));
+        ASSERT_TRUE(LoadDocumentFromWorkingFolder(QStringLiteral("/elders/krant.zip"), false).opened());
+        nav.ShowFirstLevel();
+    }
+
+    // Types the phrase into the search window with these choices and presses OK.
+    void find(const QString& phrase, bool wholeWord = false, bool caseSensitive = false, int scope = 0,
+              int direction = 0, int showResults = 0)
+    {
+        searchHost.inWindow = [=] {
+            Choices().SearchString = phrase;
+            Choices().SearchScope = scope;
+            Choices().ShowResults = showResults;
+            Txt().SearchWholeWord = wholeWord;
+            Txt().SearchCaseSensitive = caseSensitive;
+            Txt().SearchDirection = direction;
+        };
+        search.mnuEditFind_Click();
+        // Nothing is left to swallow the reader's next key.
+        EXPECT_FALSE(::Run().IgnoreNextKeyUp);
+    }
+    // The rows of the results list.
+    QStringList results() const { return lists.entries(0); }
+    int16_t level() const { return ::Run().CurrentLevel; }
+    // Opens the entry at this path (level-1 row, level-2 row) in the document's own lists.
+    void openEntry(int section, int article)
+    {
+        lists.setListIndex(1, section);
+        nav.LevelDown();
+        lists.setListIndex(2, article);
+        nav.LevelDown();
+        ASSERT_EQ(level(), 9);
+    }
+    std::vector<QString> questionTexts() const
+    {
+        std::vector<QString> texts;
+        for (const auto& q : prompter.questions())
+            texts.push_back(q.text);
+        return texts;
+    }
+
+    ScriptedPrompter prompter;
+    NavList lists{3};
+    TextViewer viewer;
+    TextAssembly assembly{viewer};
+    RecordingNavigationHost host;
+    Navigator nav{lists, viewer, assembly, host};
+    RecordingSearchHost searchHost;
+    TextSearch search{nav, lists, viewer, searchHost};
+};
