@@ -1,8 +1,11 @@
 // The DOM load on any bytes: encodings, DTD subsets with entity declarations
-// and references. A loaded document must serialize and be searchable.
+// and references. A loaded document must serialize, be searchable, and lay
+// out as the node-by-node layout does.
 
 #include "fuzz/FuzzSupport.h"
 #include "package/dom/Dom.h"
+#include "package/dom/DomFormat.h"
+#include "package/tests/FormatReference.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
@@ -19,6 +22,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         (void)root.xml();
         (void)root.text();
         (void)doc.selectNodes(QStringLiteral("//*[@id]"));
+        // The saved layout equals the one made node by node, in both encodings.
+        for (const bool latin1 : {false, true}) {
+            QString expected;
+            FormatReference::XmlFormatter reference(expected, latin1);
+            reference.node(root, 0, FormatReference::IsOnlyChild(root));
+            const DomFormatted formatted = DomFormat(root, 0, FormatReference::IsOnlyChild(root), latin1);
+            FuzzSupport::Check(formatted.unwritableName == reference.badName);
+            // Bytes that are no UTF-8 reach the reader as replacement characters either way.
+            if (reference.badName.isEmpty() && latin1)
+                FuzzSupport::Check(QByteArray::fromStdString(formatted.text) == expected.toLatin1());
+            else if (reference.badName.isEmpty())
+                FuzzSupport::Check(QString::fromStdString(formatted.text) == expected);
+        }
     } else {
         FuzzSupport::Check(doc.parseError().errorCode != 0);
         FuzzSupport::Check(doc.parseError().line >= 0 && doc.parseError().linepos >= 0);

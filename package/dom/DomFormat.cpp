@@ -242,6 +242,9 @@ private:
                 valid = (c & 0xC0) == 0x80;
                 code = (code << 6) | (c & 0x3F);
             }
+            // Overlong forms, surrogates and code points past Unicode are no characters.
+            valid = valid && !(length == 3 && (code < 0x800 || (code >= 0xD800 && code < 0xE000))) &&
+                    !(length == 4 && (code < 0x10000 || code > 0x10FFFF));
             if (!valid) {
                 code = 0xFFFD; // not UTF-8: a replacement character, one for the byte
                 length = 1;
