@@ -443,6 +443,18 @@ TEST_F(UnzipTest, AFailingWriteIsReportedAsAFullDiskAndTheFolderEmptied)
         expectReported(Unzip(m_zip, m_out), UnzipCode::DiskFull);
     }
     EXPECT_TRUE(files().isEmpty());
+
+    // A compressed member is inflated into space reserved beforehand: the same report.
+    QByteArray text;
+    for (int i = 0; i < 20000; ++i)
+        text += "<p>regel " + QByteArray::number(i) + "</p>\n";
+    ASSERT_TRUE(ZipFixture::Write(m_zip, {File("krant.css", "p {}"), File("krant.xml", text)}));
+    {
+        const FileSizeLimit limit(64 * 1024);
+        ASSERT_TRUE(limit.active());
+        expectReported(Unzip(m_zip, m_out), UnzipCode::DiskFull);
+    }
+    EXPECT_TRUE(files().isEmpty());
 }
 
 // A prompter that takes the disk's space when it is asked to replace a file.
