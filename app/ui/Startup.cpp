@@ -5,6 +5,7 @@
 #include "app/core/RunState.h"
 #include "app/ui/QtPrompter.h"
 #include "app/ui/frmMain.h"
+#include "library/frmLibrary.h"
 #include "package/modEntities.h"
 #include "settings/Options.h"
 #include "settings/modLanguage.h"
@@ -22,6 +23,8 @@ Startup::Startup() = default;
 
 Startup::~Startup()
 {
+    // Every change was written as it was made; this only lets go of the file.
+    Library().Unload();
     SetLanguageAppliedHook({});
     SetPrompter(nullptr);
 }
@@ -56,7 +59,13 @@ bool Startup::Main(const QStringList& arguments)
     m_main->show();
     m_main->txtTitle->setFocus(Qt::OtherFocusReason);
 
+    // The catalogue after the options, which name the library folder it scans.
+    SetStep(QStringLiteral("Load the library"));
+    Library().LoadLibrary();
+
     m_commandLinePath = CommandLinePath(arguments);
+    if (m_commandLinePath.isEmpty() && Opts().ShowLibraryAtStartUp)
+        QTimer::singleShot(0, m_main.get(), [this] { m_main->ShowLibrary(false); });
     if (!m_commandLinePath.isEmpty()) {
         rs.ArchiveOnOpen = true;
         // Opened from the running event loop, so that closing the window while

@@ -27,6 +27,8 @@ class TextAssembly;
 class TextViewer;
 class TextViewerWidget;
 class frmOptions;
+class frmOpenBook;
+class frmBookShelfs;
 
 // The main window: title band with the location and the three navigation
 // buttons, the navigation lists and the text view stacked on one rectangle,
@@ -56,6 +58,10 @@ public:
     void ShowLibrary(bool runNewInstance);
     // Starts a second program with a document (a hook so tests can see it).
     std::function<void(const QString& path)> StartNewInstance;
+
+    // Recent files: the four documents read last under File.
+    void UpdateMRU();
+    void mnuFileMRU_Click(int index);
 
     // Menu state and closing.
     void SetMenuOptions();
@@ -144,7 +150,9 @@ public:
     std::unique_ptr<TextAssembly> Assembly;
     // The reading moves over the lists and the text.
     std::unique_ptr<Navigator> Navigation;
-    frmOptions* OptionsWindow = nullptr; // loaded once, kept hidden
+    frmOptions* OptionsWindow = nullptr;       // loaded once, kept hidden
+    frmOpenBook* OpenBookWindow = nullptr;     // loaded once, kept hidden
+    frmBookShelfs* BookShelfsWindow = nullptr; // loaded once, kept hidden
 
     // Menus.
     QMenu* mnuFile = nullptr;
@@ -214,6 +222,17 @@ private:
     // Commands shown in the menus whose function is not there yet: always disabled.
     QSet<QAction*> m_unbuiltCommands;
     bool m_unloaded = false;
+    // The library's windows and hooks.
+    void connectLibrary();
+    // Archives and catalogues a document just read (before it is shown).
+    void CatalogueOpenedDocument(QString& path, bool addOnly, const std::array<QString, 8>& docInfo);
+    void RunNewInstance(const QString& path);
+    // The folder scan opens files without telling the reader of each failure.
+    bool m_quietOpen = false;
+    struct RecentItem {
+        QString title, location, id;
+    };
+    std::vector<RecentItem> m_recent;
     void connectNavigation();
     // Key and mouse events of the lists, the text view and the buttons; true when consumed.
     bool NavigationEventFilter(QObject* watched, QEvent* event);
