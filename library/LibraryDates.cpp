@@ -12,6 +12,15 @@ QDateTime ParseLibraryDate(const QString& text)
     const QString t = text.trimmed();
     if (t.isEmpty())
         return {};
+    // The form this program writes, read without the general parser.
+    if (t.size() == 19 && t[4] == QLatin1Char('-') && t[7] == QLatin1Char('-') && t[10] == QLatin1Char('T') &&
+        t[13] == QLatin1Char(':') && t[16] == QLatin1Char(':')) {
+        const auto n = [&](int from, int length) { return QStringView(t).mid(from, length).toInt(); };
+        const QDate day(n(0, 4), n(5, 2), n(8, 2));
+        const QTime time(n(11, 2), n(14, 2), n(17, 2));
+        if (day.isValid() && time.isValid())
+            return QDateTime(day, time);
+    }
     QDateTime when = QDateTime::fromString(t, Qt::ISODate);
     if (when.isValid())
         return when;

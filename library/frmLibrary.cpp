@@ -4,6 +4,7 @@
 #include "app/core/ErrorConvention.h"
 #include "app/core/Prompter.h"
 #include "library/LibraryDates.h"
+#include "package/dom/DomInternal.h"
 #include "package/modXML.h"
 #include "settings/Options.h"
 #include "settings/modLanguage.h"
@@ -15,6 +16,7 @@
 #include <QSet>
 
 #include <cerrno>
+#include <strings.h>
 #include <sys/stat.h>
 
 namespace {
@@ -78,6 +80,78 @@ LibraryEntry EntryOf(const DomNode& document)
         }
     }
     return e;
+}
+
+// The reading passes (check, table, counts) walk the parsed tree directly:
+// over thousands of entries a handle per node costs more than the parse.
+QString NativeText(pugi::xml_node node)
+{
+    QByteArray text;
+    for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling()) {
+        if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata)
+            text += c.value();
+        else if (c.type() == pugi::node_element)
+            text += NativeText(c).toUtf8();
+    }
+    return QString::fromUtf8(text);
+}
+
+Field NativeFieldOf(pugi::xml_node child)
+{
+    if (child.type() != pugi::node_element)
+        return Field::None;
+    const char* name = child.name();
+    if (strcasecmp(name, "title") == 0)
+        return Field::Title;
+    if (strcasecmp(name, "location") == 0)
+        return Field::Location;
+    if (strcasecmp(name, "bookshelf") == 0)
+        return Field::Bookshelf;
+    if (strcasecmp(name, "lastopened") == 0)
+        return Field::LastOpened;
+    if (strcasecmp(name, "timesopened") == 0)
+        return Field::TimesOpened;
+    return Field::None;
+}
+
+LibraryEntry NativeEntryOf(pugi::xml_node document)
+{
+    LibraryEntry e;
+    e.id = QString::fromUtf8(document.attribute("id").value());
+    e.date = QString::fromUtf8(document.attribute("date").value());
+    for (pugi::xml_node child = document.first_child(); child; child = child.next_sibling()) {
+        switch (NativeFieldOf(child)) {
+        case Field::Title:
+            e.title = NativeText(child);
+            break;
+        case Field::Location:
+            e.location = NativeText(child);
+            break;
+        case Field::Bookshelf:
+            e.bookshelf = NativeText(child);
+            break;
+        case Field::LastOpened:
+            e.lastopened = NativeText(child);
+            break;
+        case Field::TimesOpened:
+            e.timesopened = NativeText(child);
+            break;
+        case Field::None:
+            break;
+        }
+    }
+    return e;
+}
+
+std::vector<LibraryEntry> ReadEntries(const DomDocument& doc)
+{
+    std::vector<LibraryEntry> out;
+    const DomNode root = doc.documentElement();
+    if (root.isNull())
+        return out;
+    for (pugi::xml_node d = DomAccess::node(root).child("document"); d; d = d.next_sibling("document"))
+        out.push_back(NativeEntryOf(d));
+    return out;
 }
 
 std::vector<DomNode> DocumentElements(const DomDocument& doc)
@@ -246,10 +320,7 @@ std::optional<LibraryEntry> frmLibrary::FindEntry(const QString& id)
 
 std::vector<LibraryEntry> frmLibrary::Entries()
 {
-    std::vector<LibraryEntry> out;
-    for (const DomNode& d : DocumentElements(m_doc))
-        out.push_back(EntryOf(d));
-    return out;
+    return ReadEntries(m_doc);
 }
 
 void frmLibrary::CheckLibrary()
@@ -263,9 +334,9 @@ void frmLibrary::CheckLibrary()
         std::vector<std::pair<QString, QString>> missing; // id, location
         std::vector<std::pair<qint64, qint64>> knownFiles;
         m_knownLocations.clear();
-        for (const DomNode& d : DocumentElements(m_doc)) {
-            const QString id = d.getAttribute(QStringLiteral("id"));
-            const QString location = FieldNode(d, Field::Location).text();
+        for (const LibraryEntry& e : ReadEntries(m_doc)) {
+            const QString& id = e.id;
+            const QString& location = e.location;
             if (location.isEmpty())
                 continue;
             m_knownLocations.append(CleanAbsolutePath(location));
@@ -478,11 +549,11 @@ void frmLibrary::BuildLibrary(int sortField, bool descending, bool forRecentList
             if (!(before == m_stamp))
                 QMetaObject::invokeMethod(this, &frmLibrary::catalogueChanged, Qt::QueuedConnection);
         });
-        const std::vector<DomNode> documents = DocumentElements(m_doc);
-        const int n = int(documents.size());
+        const std::vector<LibraryEntry> entries = ReadEntries(m_doc);
+        const int n = int(entries.size());
         table = VariantTable(0, 6, 0, qMax(n, 1) - 1);
         for (int i = 0; i < n; ++i) {
-            const LibraryEntry e = EntryOf(documents[size_t(i)]);
+            const LibraryEntry& e = entries[size_t(i)];
             table(ColTitle, i) = e.title;
             table(ColLocation, i) = e.location;
             table(ColBookshelf, i) = e.bookshelf;
@@ -520,8 +591,8 @@ int frmLibrary::CountBookShelfUsage(const QString& bookshelf)
                 RefreshIfChanged();
         }
         int count = 0;
-        for (const DomNode& d : DocumentElements(m_doc)) {
-            if (FieldNode(d, Field::Bookshelf).text() == bookshelf)
+        for (const LibraryEntry& e : ReadEntries(m_doc)) {
+            if (e.bookshelf == bookshelf)
                 ++count;
         }
         return count;

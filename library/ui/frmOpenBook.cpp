@@ -178,14 +178,18 @@ void frmOpenBook::ShowLibrary()
         }
         m_entries = BuildOpenBookEntries(library.LibraryTable, library.LibraryRows, Grouped(), shelf, SetLangTxt(1215),
                                          SetLangTxt(1208), SetLangTxt(1212));
-        lstLibrary->setUpdatesEnabled(false);
-        for (const OpenBookEntry& e : m_entries) {
-            auto* item = new QListWidgetItem(e.text);
-            item->setData(KindRole, int(e.kind));
-            item->setData(RowRole, e.row);
-            lstLibrary->addItem(item);
+        QStringList texts;
+        texts.reserve(qsizetype(m_entries.size()));
+        for (const OpenBookEntry& e : m_entries)
+            texts.append(e.text);
+        // One insertion for the whole list; the kinds and rows are no news to the view.
+        lstLibrary->addItems(texts);
+        const QSignalBlocker quiet(lstLibrary->model());
+        for (int i = 0; i < int(m_entries.size()); ++i) {
+            QListWidgetItem* item = lstLibrary->item(i);
+            item->setData(KindRole, int(m_entries[size_t(i)].kind));
+            item->setData(RowRole, m_entries[size_t(i)].row);
         }
-        lstLibrary->setUpdatesEnabled(true);
         // The list's name says where it stands, so a screen reader tells it on entering.
         lstLibrary->setAccessibleName(txtLibraryLocation->text());
         if (UpdateMRU)
