@@ -1,6 +1,6 @@
 // Adds entries to the catalogue of $QUILLBOOK_HOME from a process of its own:
 //   qb_library_writer PREFIX COUNT     adds PREFIX-0 .. PREFIX-(COUNT-1)
-//   qb_library_writer PREFIX forever   adds until it is killed
+//   qb_library_writer PREFIX endless   adds until it is killed
 // Prints the number of entries it added.
 #include "app/core/AppPaths.h"
 #include "library/frmLibrary.h"
@@ -19,7 +19,7 @@ int main(int argc, char** argv)
     if (!Library().LoadLibrary())
         return 1;
     const QString prefix = QString::fromLocal8Bit(argv[1]);
-    const bool endless = qstrcmp(argv[2], "forever") == 0;
+    const bool endless = qstrcmp(argv[2], "endless") == 0;
     const long count = endless ? -1 : QByteArray(argv[2]).toLong();
     long added = 0;
     for (long i = 0; endless || i < count; ++i) {

@@ -21,6 +21,9 @@ frmBookShelfs::frmBookShelfs(QWidget* parent) : QDialog(parent)
     lblBookShelfs->setObjectName(QStringLiteral("lblBookShelfs"));
     lstBookShelfs = new QListWidget(this);
     lstBookShelfs->setObjectName(QStringLiteral("lstBookShelfs"));
+    QFont font = lstBookShelfs->font();
+    font.setPointSize(12); // as large as the open-book list it is chosen from
+    lstBookShelfs->setFont(font);
     lblBookShelfs->setBuddy(lstBookShelfs);
     auto* buttons = new QVBoxLayout;
     const char* captions[] = {"New", "Delete", "Apply", "Cancel"};
