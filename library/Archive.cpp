@@ -3,7 +3,6 @@
 
 #include "app/core/ErrorConvention.h"
 #include "app/core/Prompter.h"
-#include "app/core/RunState.h"
 #include "library/frmLibrary.h"
 #include "settings/Options.h"
 #include "settings/modFilesFolders.h"
@@ -117,10 +116,10 @@ QString frmLibrary::ArchiveDocument(QString& path, const QString& documentType)
         SetStep(QStringLiteral("Ask to copy the document to the library"));
         bool copy = Opts().CopyToLibrary;
         if (!copy) {
+            // The key that answers is let go over the main window, which passes
+            // over a release whose press it did not see: no flag is needed.
             copy = Prompt().MsgBox(SetLangTxt(1105, folder), PromptButtons::YesNo, PromptIcon::Question,
                                    SetLangTxt(1104, folder)) == PromptAnswer::Yes;
-            if (copy)
-                Run().IgnoreNextKeyUp = true;
         }
         if (copy) {
             const QString longPath = GetLongFileName(original);
@@ -129,7 +128,6 @@ QString frmLibrary::ArchiveDocument(QString& path, const QString& documentType)
                 SetStep(QStringLiteral("Create the library folder"));
                 if (Prompt().MsgBox(SetLangTxt(1107, folder), PromptButtons::YesNo, PromptIcon::Question,
                                     SetLangTxt(1106)) == PromptAnswer::Yes) {
-                    Run().IgnoreNextKeyUp = true;
                     haveFolder = QDir().mkdir(folder);
                     if (!haveFolder)
                         Prompt().MsgBox(SetLangTxt(1220, folder), PromptButtons::Ok, PromptIcon::Exclamation);

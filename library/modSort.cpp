@@ -66,6 +66,10 @@ int Sign(double d)
 // sorts before a text. An empty cell is 0 beside a number and "" beside a text.
 int CompareCells(const QVariant& a, const QVariant& b)
 {
+    // Two texts, the usual case, compare without a conversion of either.
+    if (a.metaType().id() == QMetaType::QString && b.metaType().id() == QMetaType::QString)
+        return Sign(TextCollator().compare(*static_cast<const QString*>(a.constData()),
+                                           *static_cast<const QString*>(b.constData())));
     const bool aNumber = IsNumber(a), bNumber = IsNumber(b);
     const bool aEmpty = !a.isValid(), bEmpty = !b.isValid();
     if ((aNumber || aEmpty) && (bNumber || bEmpty) && (aNumber || bNumber))

@@ -82,11 +82,9 @@ TEST_F(ArchiveTest, DecliningKeepsThePathButStillMakesTheShelf)
     EXPECT_EQ(prompter.questions()[0].title, SetLangTxt(1104, m_folder));
     EXPECT_EQ(ShelfNames(), QStringList({"Boek"}));
     EXPECT_TRUE(LibraryFiles().isEmpty());
-    EXPECT_FALSE(::Run().IgnoreNextKeyUp);
 
     prompter.answer(PromptAnswer::Yes);
     EXPECT_EQ(Library().ArchiveDocument(path, "Boek"), m_folder + "/boek.xml");
-    EXPECT_TRUE(::Run().IgnoreNextKeyUp);
 }
 
 TEST_F(ArchiveTest, InsideMeansInsideTheFolderNotANameThatBeginsLikeIt)

@@ -255,7 +255,7 @@ bool frmOpenBook::lstLibrary_KeyDown(int key, Qt::KeyboardModifiers modifiers)
         } else if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             if (EntryKind(lstLibrary->currentRow()) == OpenBookEntryKind::Placeholder)
                 return;
-            Run().IgnoreNextKeyUp = true;
+            // Its release reaches the main window, which passes over a key it did not see go down.
             cmdButton_Click(0);
         } else if (key == Qt::Key_Insert || key == Qt::Key_F2) {
             mnuLibraryItemCategory_Click();
@@ -293,7 +293,6 @@ void frmOpenBook::cmdButton_Click(int index)
             }
             if (EntryKind(row) == OpenBookEntryKind::Document) {
                 lstLibrary_Click();
-                Run().IgnoreNextKeyUp = true;
                 accept();
                 return;
             }
