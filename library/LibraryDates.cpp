@@ -49,3 +49,18 @@ QString ShortDateText(const QString& text)
     const QDateTime when = ParseLibraryDate(text);
     return when.isValid() ? QLocale::system().toString(when, QLocale::ShortFormat) : text;
 }
+
+std::optional<qint64> LibraryDateKey(const QString& text)
+{
+    const QDateTime when = ParseLibraryDate(text);
+    if (!when.isValid())
+        return std::nullopt;
+    return QDateTime(when.date(), when.time(), Qt::UTC).toMSecsSinceEpoch();
+}
+
+QString LibraryDateKeyText(qint64 key)
+{
+    static const QLocale locale = QLocale::system();
+    static const QString format = locale.dateTimeFormat(QLocale::ShortFormat);
+    return locale.toString(QDateTime::fromMSecsSinceEpoch(key, Qt::UTC), format);
+}

@@ -557,15 +557,13 @@ void frmLibrary::BuildLibrary(int sortField, bool descending, bool forRecentList
             table(ColTitle, i) = e.title;
             table(ColLocation, i) = e.location;
             table(ColBookshelf, i) = e.bookshelf;
-            const QDateTime last = ParseLibraryDate(e.lastopened);
-            if (last.isValid())
-                table(ColLastOpened, i) = last.toMSecsSinceEpoch();
+            if (const auto last = LibraryDateKey(e.lastopened))
+                table(ColLastOpened, i) = *last;
             bool ok = false;
             const qint64 count = e.timesopened.trimmed().toLongLong(&ok);
             table(ColTimesOpened, i) = ok ? count : qint64(0);
-            const QDateTime added = ParseLibraryDate(e.date);
-            if (added.isValid())
-                table(ColDateAdded, i) = added.toMSecsSinceEpoch();
+            if (const auto added = LibraryDateKey(e.date))
+                table(ColDateAdded, i) = *added;
             table(ColId, i) = e.id;
         }
         rows = n;
@@ -617,9 +615,7 @@ frmLibrary& Library()
 
 QString LibraryDateCellText(const QVariant& cell)
 {
-    if (!cell.isValid())
-        return {};
-    return QLocale::system().toString(QDateTime::fromMSecsSinceEpoch(cell.toLongLong()), QLocale::ShortFormat);
+    return cell.isValid() ? LibraryDateKeyText(cell.toLongLong()) : QString();
 }
 
 QString ShelfNameOf(const QString& documentType)

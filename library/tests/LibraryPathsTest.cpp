@@ -92,4 +92,9 @@ TEST(LibraryDates, IsoIsWrittenAndTheShortFormStillRead)
     EXPECT_FALSE(ParseLibraryDate(QStringLiteral("yesterday")).isValid());
     EXPECT_EQ(ShortDateText(QStringLiteral("yesterday")), QStringLiteral("yesterday"));
     EXPECT_EQ(ShortDateText(text), shortForm);
+    // The sort key keeps the order of the dates and shows as the reader's form.
+    EXPECT_LT(*LibraryDateKey(QStringLiteral("2026-01-09T10:00:00")),
+              *LibraryDateKey(QStringLiteral("2026-01-14T09:00:00")));
+    EXPECT_EQ(LibraryDateKeyText(*LibraryDateKey(text)), shortForm);
+    EXPECT_FALSE(LibraryDateKey(QString()));
 }

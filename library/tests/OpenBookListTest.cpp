@@ -1,5 +1,6 @@
 #include "library/OpenBookList.h"
 #include "library/DocumentRemoval.h"
+#include "library/LibraryDates.h"
 #include "library/frmLibrary.h"
 
 #include "app/core/AppPaths.h"
@@ -42,7 +43,7 @@ QStringList Texts(const std::vector<OpenBookEntry>& entries)
     return out;
 }
 
-const qint64 kWhen = QDateTime(QDate(2026, 5, 4), QTime(9, 30)).toMSecsSinceEpoch();
+const qint64 kWhen = *LibraryDateKey(QStringLiteral("2026-05-04T09:30:00"));
 
 TEST(OpenBookList, GroupedTopLevelShowsShelvesInTableOrderThenLooseDocuments)
 {
