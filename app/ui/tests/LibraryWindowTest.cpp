@@ -2,6 +2,7 @@
 // open, File > Open through the open-book window, and the recent list.
 #include "app/core/AppPaths.h"
 #include "app/core/RunState.h"
+#include "app/ui/Startup.h"
 #include "app/ui/frmMain.h"
 #include "library/frmLibrary.h"
 #include "library/ui/frmOpenBook.h"
@@ -10,6 +11,7 @@
 #include "package/modUnzip.h"
 #include "package/tests/ZipFixture.h"
 #include "settings/Options.h"
+#include "settings/SettingsStore.h"
 #include "settings/modLanguage.h"
 #include "tests/support/FreshState.h"
 #include "tests/support/ScriptedPrompter.h"
@@ -19,6 +21,7 @@
 #include <QDir>
 #include <QListView>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -202,6 +205,75 @@ TEST_F(LibraryWindowTest, TheFolderScanCataloguesNewFilesWithoutShowingThem)
     // One question, then one message for the file that could not be read.
     ASSERT_EQ(prompter.questions().size(), 2u);
     EXPECT_EQ(prompter.questions()[1].text, SetLangTxt(1219, "broken.xml"));
+}
+
+// The real start-up, with the reader's message boxes answered as they come.
+class StartupLibraryTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ResetProgramState(StoredSettings::Clear);
+        Library().Unload();
+        QFile::remove(frmLibrary::LibraryPath());
+        ASSERT_TRUE(m_dir.isValid());
+        m_folder = QFileInfo(m_dir.path()).canonicalFilePath();
+        SettingsStore store;
+        store.Save(QStringLiteral("Language"), QStringLiteral("English"));
+        store.Save(QStringLiteral("LibraryLocation"), m_folder);
+        store.Save(QStringLiteral("ShowLibraryAtStartUp"), QStringLiteral("1"));
+        store.Sync();
+        QObject::connect(&m_answer, &QTimer::timeout, [this] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+                m_shown << box->text();
+                box->accept();
+            } else if (auto* book = qobject_cast<frmOpenBook*>(modal)) {
+                m_libraryShown = true;
+                m_libraryName = book->lstLibrary->accessibleName();
+                book->cmdButton_Click(2);
+            }
+        });
+        m_answer.start(1);
+    }
+    void TearDown() override
+    {
+        m_answer.stop();
+        SettingsStore().Clear();
+        ResetProgramState();
+    }
+    void Start()
+    {
+        Startup startup;
+        ASSERT_TRUE(startup.Main({}));
+        EXPECT_TRUE(QTest::qWaitFor([this] { return m_libraryShown; }, 5000));
+        EXPECT_FALSE(::Run().DocumentOpen);
+    }
+    QTemporaryDir m_dir;
+    QString m_folder;
+    QTimer m_answer;
+    QStringList m_shown;
+    bool m_libraryShown = false;
+    QString m_libraryName;
+};
+
+TEST_F(StartupLibraryTest, TheLibraryIsShownAtStartWhenTheOptionsSaySo)
+{
+    Start();
+    EXPECT_TRUE(m_libraryShown);
+    EXPECT_EQ(m_libraryName, QStringLiteral("My library"));
+    EXPECT_TRUE(m_shown.isEmpty()) << qPrintable(m_shown.join('|'));
+    EXPECT_TRUE(QFileInfo::exists(frmLibrary::LibraryPath())) << "made from its template";
+}
+
+TEST_F(StartupLibraryTest, ACorruptCatalogueIsToldOnceAndTheProgramGoesOn)
+{
+    const QByteArray broken = "<library><document id=\"a\">";
+    TestHome::WriteFile(frmLibrary::LibraryPath(), broken);
+    Start();
+    ASSERT_EQ(m_shown.size(), 1);
+    EXPECT_TRUE(m_shown[0].contains(frmLibrary::LibraryPath()));
+    EXPECT_TRUE(m_libraryShown) << "the library window still opens, empty";
+    EXPECT_EQ(TestHome::ReadFile(frmLibrary::LibraryPath()), broken);
 }
 
 } // namespace
