@@ -154,6 +154,24 @@ std::vector<LibraryEntry> ReadEntries(const DomDocument& doc)
     return out;
 }
 
+// Id and location of every entry, for the check.
+std::vector<std::pair<QString, QString>> ReadLocations(const DomDocument& doc)
+{
+    std::vector<std::pair<QString, QString>> out;
+    const DomNode root = doc.documentElement();
+    if (root.isNull())
+        return out;
+    for (pugi::xml_node d = DomAccess::node(root).child("document"); d; d = d.next_sibling("document")) {
+        for (pugi::xml_node child = d.first_child(); child; child = child.next_sibling()) {
+            if (NativeFieldOf(child) == Field::Location) {
+                out.emplace_back(QString::fromUtf8(d.attribute("id").value()), NativeText(child));
+                break;
+            }
+        }
+    }
+    return out;
+}
+
 std::vector<DomNode> DocumentElements(const DomDocument& doc)
 {
     std::vector<DomNode> out;
@@ -334,9 +352,7 @@ void frmLibrary::CheckLibrary()
         std::vector<std::pair<QString, QString>> missing; // id, location
         std::vector<std::pair<qint64, qint64>> knownFiles;
         m_knownLocations.clear();
-        for (const LibraryEntry& e : ReadEntries(m_doc)) {
-            const QString& id = e.id;
-            const QString& location = e.location;
+        for (const auto& [id, location] : ReadLocations(m_doc)) {
             if (location.isEmpty())
                 continue;
             m_knownLocations.append(CleanAbsolutePath(location));
@@ -383,11 +399,16 @@ void frmLibrary::ScanLibraryFolder(const std::vector<std::pair<qint64, qint64>>&
     const QSet<QString> known(m_knownLocations.cbegin(), m_knownLocations.cend());
     QSet<std::pair<qint64, qint64>> knownIds(knownFiles.cbegin(), knownFiles.cend());
     QStringList newFiles;
-    const QFileInfoList entries =
-        QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
-    for (const QFileInfo& info : entries) {
-        const QString path = folder + QLatin1Char('/') + info.fileName();
-        if (!IsHandledExtension(info.fileName()) || known.contains(path))
+    // Names only, unsorted: the folder may hold thousands of known documents.
+    const QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::NoSort);
+    QString path = folder + QLatin1Char('/');
+    const qsizetype stem = path.size();
+    for (const QString& name : names) {
+        if (!IsHandledExtension(name))
+            continue;
+        path.truncate(stem);
+        path += name;
+        if (known.contains(path))
             continue;
         struct stat st {};
         // The same file under another spelling (a link, a second name) is known.
@@ -397,6 +418,7 @@ void frmLibrary::ScanLibraryFolder(const std::vector<std::pair<qint64, qint64>>&
     }
     if (newFiles.isEmpty() || !OpenAddOnly)
         return;
+    newFiles.sort();
     const QString text = newFiles.size() == 1 ? SetLangTxt(1216) : SetLangTxt(1217, QString::number(newFiles.size()));
     if (Prompt().MsgBox(text, PromptButtons::OkCancel, PromptIcon::Question, SetLangTxt(1218)) != PromptAnswer::Ok)
         return;

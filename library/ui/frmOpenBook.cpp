@@ -70,6 +70,8 @@ frmOpenBook::frmOpenBook(QWidget* parent) : QDialog(parent)
     lstLibrary = new QListWidget(fraLibrary);
     lstLibrary->setObjectName(QStringLiteral("lstLibrary"));
     lstLibrary->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // One line per entry: the layout need not measure thousands of them.
+    lstLibrary->setUniformItemSizes(true);
     lstLibrary->setContextMenuPolicy(Qt::CustomContextMenu);
     lstLibrary->installEventFilter(this);
     txtOpenFile = new QLineEdit(this);
