@@ -356,7 +356,8 @@ void frmLibrary::CheckLibrary()
             if (location.isEmpty())
                 continue;
             m_knownLocations.append(CleanAbsolutePath(location));
-            if (!disk.IsExamined(location))
+            // A relative path (older catalogues) depends on where the program was started: no proof of anything.
+            if (!QDir::isAbsolutePath(location) || !disk.IsExamined(location))
                 continue;
             if (folderMissing && IsInsideFolder(CleanAbsolutePath(location), folder))
                 continue;

@@ -145,7 +145,7 @@ TEST_F(CatalogueTest, MissingFilesOnAFixedDiskGoWithOneMessageOthersStay)
     QFile::link(m_root + QStringLiteral("/loopB"), m_root + QStringLiteral("/loopA"));
     TestHome::WriteFile(frmLibrary::LibraryPath(),
                         Catalogue(Doc("k", kept) + Doc("g1", gone1) + Doc("usb", "/mnt/usb/krant.xml") +
-                                  Doc("g2", gone2) + Doc("loop", m_root + "/loopA")));
+                                  Doc("g2", gone2) + Doc("loop", m_root + "/loopA") + Doc("rel", "kranten/a.xml")));
     ASSERT_TRUE(Library().LoadLibrary());
     ASSERT_EQ(prompter.questions().size(), 1u);
     EXPECT_EQ(prompter.questions()[0].title, SetLangTxt(1213));
@@ -153,13 +153,13 @@ TEST_F(CatalogueTest, MissingFilesOnAFixedDiskGoWithOneMessageOthersStay)
     QStringList ids;
     for (const LibraryEntry& e : Library().Entries())
         ids << e.id;
-    EXPECT_EQ(ids, QStringList({"k", "usb", "loop"}));
+    EXPECT_EQ(ids, QStringList({"k", "usb", "loop", "rel"}));
     // Saved: a fresh load sees the same.
     Library().Unload();
     prompter.clear();
     ASSERT_TRUE(Library().LoadLibrary());
     EXPECT_TRUE(prompter.questions().empty());
-    EXPECT_EQ(Library().Entries().size(), 3u);
+    EXPECT_EQ(Library().Entries().size(), 4u);
 }
 
 TEST_F(CatalogueTest, EntriesInAMissingLibraryFolderWaitForTheirDisk)
