@@ -66,6 +66,10 @@ done
 reader="$work/reader"
 mkdir -p "$reader" "$work/runtime"
 chmod 700 "$work/runtime"
+# A document named on the command line from outside the library is offered
+# for copying into it; the reader's options say yes once and for all.
+mkdir -p "$reader/.config/Quillbook" "$reader/library"
+printf '[Settings]\nLibraryLocation=%s\nCopyToLibrary=1\n' "$reader/library" >"$reader/.config/Quillbook/Quillbook.conf"
 offscreen() {
   (cd "$work" && env -u QUILLBOOK_HOME -u QB_DATA_DIR -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen \
     HOME="$reader" XDG_CONFIG_HOME="$reader/.config" XDG_DATA_HOME="$reader/.local/share" \

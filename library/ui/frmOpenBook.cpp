@@ -152,7 +152,6 @@ void frmOpenBook::Form_Activate()
         }
         txtLibraryLocation->setText(SetLangTxt(1201));
         txtLibraryLocation->setToolTip(SetLangTxt(1200));
-        fraLibrary->setAccessibleName(windowTitle());
         ShelfLevel = false;
         txtOpenFile->clear();
         ShowLibrary();
