@@ -10,6 +10,7 @@
 #include "settings/modLanguage.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
@@ -218,6 +219,26 @@ bool IsHandledExtension(const QString& name)
            ext == QLatin1String("EXB") || ext == QLatin1String("EXD");
 }
 
+// Takes the catalogue's lock within timeoutMs. A lock file that names no
+// process (its writer was killed between making and filling it) would
+// otherwise stand for half a minute: after two seconds it is taken over.
+bool LockCatalogue(QLockFile& lock, int timeoutMs)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (true) {
+        if (lock.tryLock(qMin(200, timeoutMs)))
+            return true;
+        qint64 pid = 0;
+        QString host, application;
+        if (lock.error() == QLockFile::LockFailedError && !lock.getLockInfo(&pid, &host, &application) &&
+            QFileInfo(lock.fileName()).lastModified().msecsTo(QDateTime::currentDateTime()) > 2000)
+            lock.removeStaleLockFile();
+        if (waited.elapsed() >= timeoutMs)
+            return false;
+    }
+}
+
 } // namespace
 
 frmLibrary::frmLibrary() = default;
@@ -255,7 +276,7 @@ bool frmLibrary::LoadLibrary()
         SetStep(QStringLiteral("Create the library from its template"));
         if (!QFileInfo::exists(path)) {
             QLockFile lock(path + QStringLiteral(".lock"));
-            lock.tryLock(10000);
+            LockCatalogue(lock, 10000);
             if (!QFileInfo::exists(path) && !QFile::copy(AppPaths::DefaultDir() + QStringLiteral("/default.lib"), path))
                 RaiseError(ErrNo::FileNotFound, QStringLiteral("The library template could not be copied"));
             QFile(path).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
@@ -309,7 +330,7 @@ bool frmLibrary::Change(const char* procedure, const std::function<bool()>& chan
         if (!m_loaded)
             RaiseError(ErrNo::NoObject, QStringLiteral("There is no library"));
         QLockFile lock(LibraryPath() + QStringLiteral(".lock"));
-        if (!lock.tryLock(10000))
+        if (!LockCatalogue(lock, 10000))
             RaiseError(ErrNo::PathFileAccess, QStringLiteral("The library is locked by another program"));
         const FileStamp before = m_stamp;
         RefreshIfChanged();
@@ -565,7 +586,7 @@ void frmLibrary::BuildLibrary(int sortField, bool descending, bool forRecentList
             if (!m_loaded)
                 return;
             QLockFile lock(LibraryPath() + QStringLiteral(".lock"));
-            if (!lock.tryLock(2000))
+            if (!LockCatalogue(lock, 2000))
                 return;
             const FileStamp before = m_stamp;
             RefreshIfChanged();
@@ -608,7 +629,7 @@ int frmLibrary::CountBookShelfUsage(const QString& bookshelf)
     return Guarded("CountBookShelfUsage", 0, [&] {
         if (m_loaded) {
             QLockFile lock(LibraryPath() + QStringLiteral(".lock"));
-            if (lock.tryLock(2000))
+            if (LockCatalogue(lock, 2000))
                 RefreshIfChanged();
         }
         int count = 0;

@@ -339,6 +339,20 @@ TEST_F(CatalogueTest, TwoProcessesAddingAtOnceLoseNothing)
     EXPECT_TRUE(Library().FindEntry("b-0"));
 }
 
+TEST_F(CatalogueTest, ALockLeftEmptyByAKilledWriterIsTakenOver)
+{
+    ASSERT_TRUE(Library().LoadLibrary());
+    const QString lockPath = frmLibrary::LibraryPath() + QStringLiteral(".lock");
+    ASSERT_TRUE(TestHome::WriteFile(lockPath, QByteArray()));
+    QFile lock(lockPath);
+    ASSERT_TRUE(lock.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(lock.setFileTime(QDateTime::currentDateTime().addSecs(-10), QFileDevice::FileModificationTime));
+    lock.close();
+    QString shelf;
+    EXPECT_TRUE(Library().AddLibraryItem("after", "After", "/mnt/a.xml", shelf, false));
+    EXPECT_TRUE(Library().FindEntry("after"));
+}
+
 TEST_F(CatalogueTest, AChangeByAnotherInstanceIsSeenAndAnnounced)
 {
     ASSERT_TRUE(Library().LoadLibrary());

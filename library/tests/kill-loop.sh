@@ -20,7 +20,7 @@ print(len(root.findall("document")))
 PY
 }
 
-"$writer" seed 1 >/dev/null
+"$writer" seed 1 >/dev/null || { echo "the first writer could not write" >&2; exit 1; }
 before=$(count)
 for ((i = 1; i <= rounds; i++)); do
   "$writer" "r$i" endless >/dev/null 2>&1 &
@@ -40,7 +40,7 @@ for ((i = 1; i <= rounds; i++)); do
   before=$after
 done
 # Whatever the kills left behind, the next writer still adds its entries.
-"$writer" last 3 >/dev/null
+"$writer" last 3 >/dev/null || { echo "after the rounds: the next writer could not write" >&2; exit 1; }
 final=$(count)
 if [ "$final" -ne $((before + 3)) ]; then
   echo "after the rounds: $before + 3 entries became $final" >&2
