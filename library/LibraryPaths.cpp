@@ -8,6 +8,12 @@ QString CleanAbsolutePath(const QString& path)
 {
     if (path.isEmpty())
         return {};
+    // Most stored paths are clean already; the check meets thousands of them.
+    if (path.startsWith(QLatin1Char('/')) && !path.contains(QLatin1String("//")) &&
+        !path.contains(QLatin1String("/./")) && !path.contains(QLatin1String("/../")) &&
+        !path.endsWith(QLatin1String("/.")) && !path.endsWith(QLatin1String("/..")) &&
+        (path.size() == 1 || !path.endsWith(QLatin1Char('/'))))
+        return path;
     return QDir::cleanPath(QDir::isAbsolutePath(path) ? path : QDir::current().absoluteFilePath(path));
 }
 
@@ -133,7 +139,7 @@ bool FixedDiskCheck::IsExamined(const QString& location)
     const QString path = CleanAbsolutePath(location);
     if (path.isEmpty() || IsUnderAny(path, {"/media", "/run/media", "/mnt"}))
         return false;
-    QString folder = QFileInfo(path).path();
+    const QString folder = path.left(qMax<qsizetype>(1, path.lastIndexOf(QLatin1Char('/'))));
     for (const auto& [known, answer] : m_cache) {
         if (known == folder)
             return answer;

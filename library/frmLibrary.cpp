@@ -214,9 +214,11 @@ void AppendField(DomDocument& doc, DomNode& parent, const char* name, const QStr
 bool IsHandledExtension(const QString& name)
 {
     // The same rule the opening uses: the last three characters.
-    const QString ext = name.right(3).toUpper();
-    return ext == QLatin1String("XML") || ext == QLatin1String("ZIP") || ext == QLatin1String("CXB") ||
-           ext == QLatin1String("EXB") || ext == QLatin1String("EXD");
+    for (const char* ext : {"xml", "zip", "cxb", "exb", "exd"}) {
+        if (name.endsWith(QLatin1String(ext), Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
 }
 
 // Takes the catalogue's lock within timeoutMs. A lock file that names no
@@ -376,11 +378,12 @@ void frmLibrary::CheckLibrary()
         for (const auto& [id, location] : ReadLocations(m_doc)) {
             if (location.isEmpty())
                 continue;
-            m_knownLocations.append(CleanAbsolutePath(location));
+            const QString clean = CleanAbsolutePath(location);
+            m_knownLocations.append(clean);
             // A relative path (older catalogues) depends on where the program was started: no proof of anything.
-            if (!QDir::isAbsolutePath(location) || !disk.IsExamined(location))
+            if (!QDir::isAbsolutePath(location) || !disk.IsExamined(clean))
                 continue;
-            if (folderMissing && IsInsideFolder(CleanAbsolutePath(location), folder))
+            if (folderMissing && IsInsideFolder(clean, folder))
                 continue;
             struct stat st {};
             if (IsGone(location, &st))
