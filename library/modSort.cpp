@@ -66,6 +66,10 @@ int Sign(double d)
 // sorts before a text. An empty cell is 0 beside a number and "" beside a text.
 int CompareCells(const QVariant& a, const QVariant& b)
 {
+    // Two texts, the usual case, compare without a conversion of either.
+    if (a.metaType().id() == QMetaType::QString && b.metaType().id() == QMetaType::QString)
+        return Sign(TextCollator().compare(*static_cast<const QString*>(a.constData()),
+                                           *static_cast<const QString*>(b.constData())));
     const bool aNumber = IsNumber(a), bNumber = IsNumber(b);
     const bool aEmpty = !a.isValid(), bEmpty = !b.isValid();
     if ((aNumber || aEmpty) && (bNumber || bEmpty) && (aNumber || bNumber))
@@ -169,6 +173,18 @@ void CopyRow(int targetRow, VariantTable& target, int sourceRow, const VariantTa
         target(column, targetRow) = source(column, sourceRow);
 }
 
+namespace {
+
+// CopyRow for the sort's own moves: the source row is a hole that is filled
+// again before the sort ends, so its cells are moved rather than copied.
+void MoveRow(int targetRow, VariantTable& target, int sourceRow, VariantTable& source)
+{
+    for (int column = target.firstColumn(); column <= target.lastColumn(); ++column)
+        target(column, targetRow) = std::move(source(column, sourceRow));
+}
+
+} // namespace
+
 void QuickSortRows(VariantTable& table, int first, int last, const std::vector<SortKey>& keys)
 {
     VariantTable pivot(table.firstColumn(), table.lastColumn(), 0, 0);
@@ -178,9 +194,9 @@ void QuickSortRows(VariantTable& table, int first, int last, const std::vector<S
         // The middle row is the pivot: an already sorted table, the usual case
         // for the catalogue, then splits evenly. Row first becomes the hole.
         const int middle = first + (last - first) / 2;
-        CopyRow(0, pivot, middle, table);
+        MoveRow(0, pivot, middle, table);
         if (middle != first)
-            CopyRow(middle, table, first, table);
+            MoveRow(middle, table, first, table);
 
         int i = first, j = last, position = first;
         for (;;) {
@@ -190,7 +206,7 @@ void QuickSortRows(VariantTable& table, int first, int last, const std::vector<S
                 position = i;
                 break;
             }
-            CopyRow(i, table, j, table);
+            MoveRow(i, table, j, table);
             ++i;
             while (i < j && CompareRows(table, i, pivot, 0, keys) == -1)
                 ++i;
@@ -198,9 +214,9 @@ void QuickSortRows(VariantTable& table, int first, int last, const std::vector<S
                 position = j;
                 break;
             }
-            CopyRow(j, table, i, table);
+            MoveRow(j, table, i, table);
         }
-        CopyRow(position, table, 0, pivot);
+        MoveRow(position, table, 0, pivot);
 
         if (position - first < last - position) {
             QuickSortRows(table, first, position - 1, keys);

@@ -3,7 +3,8 @@
 # benchmark: the open path against a plain pugixml parse of the same file for
 # generated 1, 10 and 50 MB newspapers (ratios from the same run), where the
 # time of the largest open goes, and the time and peak memory of a first open
-# in a fresh process.
+# in a fresh process; and the library (load and check, first show of the
+# open-book window) against a parse of its catalogue.
 #   scripts/bench.sh           the full run (about a minute)
 #   scripts/bench.sh --smoke   the generator's tests and the 1 MB case once (CI)
 # Further arguments go to the benchmark program, e.g. --repetitions=3.
@@ -18,7 +19,7 @@ for arg in "$@"; do
   if [ "$arg" = "--smoke" ]; then smoke=true; else args+=("$arg"); fi
 done
 
-targets=(qb_open_path_bench quillbook-gen-paper qb_tokenizer_bench qb_package_open_bench qb_text_build_bench qb_navigation_bench qb_usage_file_bench qb_search_bench qb_minimal_window quillbook)
+targets=(qb_open_path_bench quillbook-gen-paper qb_tokenizer_bench qb_package_open_bench qb_text_build_bench qb_navigation_bench qb_usage_file_bench qb_search_bench qb_minimal_window quillbook qb_library_bench)
 $smoke && targets+=(qb_bench_tests)
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQB_BUILD_BENCH=ON -DQB_BUILD_TESTS=ON >/dev/null
 ninja -C build-bench "${targets[@]}"
@@ -32,6 +33,7 @@ if $smoke; then
   build-bench/bench/qb_navigation_bench --smoke
   build-bench/bench/qb_usage_file_bench --smoke
   build-bench/bench/qb_search_bench --smoke
+  QT_QPA_PLATFORM=offscreen build-bench/bench/qb_library_bench --smoke
   bash scripts/startup-bench.sh --smoke
   exit 0
 fi
@@ -42,4 +44,5 @@ QT_QPA_PLATFORM=offscreen build-bench/bench/qb_text_build_bench
 build-bench/bench/qb_navigation_bench
 build-bench/bench/qb_usage_file_bench
 build-bench/bench/qb_search_bench
+QT_QPA_PLATFORM=offscreen build-bench/bench/qb_library_bench
 bash scripts/startup-bench.sh

@@ -56,7 +56,8 @@ done
 # Every key of the README's key table is in the manual page (long lines, so none is split).
 zcat "$root/share/man/man1/quillbook.1.gz" | groff -man -Tutf8 -P-cbou -rLL=300n >"$work/quillbook.1.txt"
 for key in Right Enter Alt+Down Down Up Alt+Right Alt+Left "keypad 9" "keypad 7" "keypad 8" Backspace Left Alt+Up \
-  Ctrl+Backspace "keypad 1" "keypad 3" "keypad 4" "keypad 5" "keypad 6" Shift+= Home End J Y N Ctrl+F F3 Shift+F3 Escape; do
+  Ctrl+Backspace "keypad 1" "keypad 3" "keypad 4" "keypad 5" "keypad 6" Shift+= Home End J Y N Ctrl+F F3 Shift+F3 \
+  Delete F2 Insert Alt+Enter Shift+F10 Escape; do
   grep -qF -- "$key" "$work/quillbook.1.txt" ||
     fail "quillbook.1 does not mention the key $key"
 done
@@ -65,6 +66,10 @@ done
 reader="$work/reader"
 mkdir -p "$reader" "$work/runtime"
 chmod 700 "$work/runtime"
+# A document named on the command line from outside the library is offered
+# for copying into it; the reader's options say yes once and for all.
+mkdir -p "$reader/.config/Quillbook" "$reader/library"
+printf '[Settings]\nLibraryLocation=%s\nCopyToLibrary=1\n' "$reader/library" >"$reader/.config/Quillbook/Quillbook.conf"
 offscreen() {
   (cd "$work" && env -u QUILLBOOK_HOME -u QB_DATA_DIR -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen \
     HOME="$reader" XDG_CONFIG_HOME="$reader/.config" XDG_DATA_HOME="$reader/.local/share" \

@@ -17,6 +17,9 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export QT_QPA_PLATFORM=offscreen QUILLBOOK_HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work"
 chmod 700 "$work"
+# The sample comes from outside the library: copied in without a question.
+mkdir -p "$work/config/Quillbook" "$work/library"
+printf '[Settings]\nLibraryLocation=%s\nCopyToLibrary=1\n' "$work/library" >"$work/config/Quillbook/Quillbook.conf"
 sample="$PWD/data/samples/dagblad.xml"
 
 ms() { # runs a command once, prints its wall time in milliseconds

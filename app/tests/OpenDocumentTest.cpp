@@ -1,6 +1,7 @@
 #include "app/core/AppPaths.h"
 #include "app/core/RunState.h"
 #include "app/ui/frmMain.h"
+#include "library/ui/frmOpenBook.h"
 #include "settings/modLanguage.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestHome.h"
@@ -11,6 +12,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -248,12 +250,22 @@ TEST_F(OpenDocumentTest, TitleAndIdentifierFallBackAndTheLastXmlFileWins)
 
 TEST_F(OpenDocumentTest, FileOpenWithADocumentOpenAsksToCloseOrUseANewWindow)
 {
+    // File > Open shows the library; Browse there asks for a file, and the
+    // library closes when one was chosen (Cancel closes it otherwise).
+    const auto browseWhenShown = [this] {
+        QTimer::singleShot(0, window.get(), [this] {
+            window->OpenBookWindow->cmdButton_Click(1);
+            if (window->OpenBookWindow->isVisible())
+                window->OpenBookWindow->cmdButton_Click(2);
+        });
+    };
     QStringList started;
     window->StartNewInstance = [&](const QString& path) { started << path; };
     const QString paper = Sample(QStringLiteral("dagblad.xml"));
 
     // Nothing open: straight to choosing a document.
     prompter.answerFile(paper);
+    browseWhenShown();
     window->mnuFileOpen->trigger();
     ASSERT_EQ(prompter.questions().size(), 1u);
     EXPECT_EQ(prompter.questions()[0].kind, Kind::OpenFile);
@@ -264,6 +276,7 @@ TEST_F(OpenDocumentTest, FileOpenWithADocumentOpenAsksToCloseOrUseANewWindow)
     const QString other = write(QStringLiteral("ander blad.xml"), "<krant><krantnaam>Ander</krantnaam></krant>");
     prompter.answer(PromptAnswer::No);
     prompter.answerFile(other);
+    browseWhenShown();
     window->mnuFileOpen->trigger();
     ASSERT_EQ(prompter.questions().size(), 2u);
     EXPECT_EQ(prompter.questions()[0].text, SetLangTxt(1103));
@@ -276,6 +289,7 @@ TEST_F(OpenDocumentTest, FileOpenWithADocumentOpenAsksToCloseOrUseANewWindow)
     // Yes: this window closes its document and opens the other one.
     prompter.answer(PromptAnswer::Yes);
     prompter.answerFile(other);
+    browseWhenShown();
     window->mnuFileOpen->trigger();
     EXPECT_EQ(::Run().DocInfo[1], QStringLiteral("Ander"));
     EXPECT_TRUE(::Run().DocumentOpen);
@@ -283,6 +297,7 @@ TEST_F(OpenDocumentTest, FileOpenWithADocumentOpenAsksToCloseOrUseANewWindow)
 
     // Cancelling the file choice changes nothing.
     prompter.answer(PromptAnswer::Yes);
+    browseWhenShown();
     window->mnuFileOpen->trigger();
     EXPECT_FALSE(::Run().DocumentOpen);
 }

@@ -6,6 +6,7 @@
 #include "app/core/RunState.h"
 #include "app/ui/QtPrompter.h"
 #include "app/ui/frmMain.h"
+#include "library/frmLibrary.h"
 #include "package/modEntities.h"
 #include "settings/Options.h"
 #include "settings/modLanguage.h"
@@ -23,6 +24,8 @@ Startup::Startup() = default;
 
 Startup::~Startup()
 {
+    // Every change was written as it was made; this only lets go of the file.
+    Library().Unload();
     SetLanguageAppliedHook({});
     SetPrompter(nullptr);
 }
@@ -60,7 +63,13 @@ bool Startup::Main(const QStringList& arguments)
     // a sound due earlier loads it there and then.
     QTimer::singleShot(400, m_main.get(), [] { PreloadSound(); });
 
+    // The catalogue after the options, which name the library folder it scans.
+    SetStep(QStringLiteral("Load the library"));
+    Library().LoadLibrary();
+
     m_commandLinePath = CommandLinePath(arguments);
+    if (m_commandLinePath.isEmpty() && Opts().ShowLibraryAtStartUp)
+        QTimer::singleShot(0, m_main.get(), [this] { m_main->ShowLibrary(false); });
     if (!m_commandLinePath.isEmpty()) {
         rs.ArchiveOnOpen = true;
         // Opened from the running event loop, so that closing the window while

@@ -4,6 +4,9 @@
 #include "app/core/RunState.h"
 #include "app/ui/MainLayout.h"
 #include "app/ui/ScreenReaderFocus.h"
+#include "library/frmLibrary.h"
+#include "library/ui/frmBookShelfs.h"
+#include "library/ui/frmOpenBook.h"
 #include "navigation/NavList.h"
 #include "navigation/Navigator.h"
 #include "render/TextAssembly.h"
@@ -99,7 +102,12 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
     resize(900, 700);
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain()
+{
+    // The catalogue outlives this window; its hooks must not.
+    Library().OpenAddOnly = nullptr;
+    Library().ChooseBookShelf = nullptr;
+}
 
 void frmMain::buildControls()
 {
@@ -150,6 +158,8 @@ void frmMain::buildControls()
 
     picBottom = new QWidget(surface);
     picBottom->setObjectName(QStringLiteral("picBottom"));
+
+    connectLibrary();
 
     // The error log names the selected entries of the first two lists.
     Run().NavListIndex = [lists = NavLists](int level) { return lists->ListIndex(level); };
@@ -291,6 +301,8 @@ void frmMain::buildMenus()
     connect(mnuFileClose, &QAction::triggered, this, &frmMain::mnuFileClose_Click);
     connect(mnuFileExit, &QAction::triggered, this, &frmMain::mnuFileExit_Click);
     connect(mnuExtraOptions, &QAction::triggered, this, &frmMain::mnuExtraOptions_Click);
+    for (int i = 1; i < 5; ++i)
+        connect(mnuFileMRU[size_t(i)], &QAction::triggered, this, [this, i] { mnuFileMRU_Click(i); });
     // Paste does nothing by design; the others arrive with copying, search,
     // pages, marks, the help window and exporting.
     m_unbuiltCommands = {mnuEditCopy,          mnuEditSelectAll,   mnuEditPaste, mnuEditFind,  mnuEditPersonalInterests,
@@ -476,8 +488,10 @@ void frmMain::mnuExtraOptions_Click()
 // would otherwise hold up the first paint.
 frmOptions* frmMain::optionsWindow()
 {
-    if (!OptionsWindow)
+    if (!OptionsWindow) {
         OptionsWindow = new frmOptions(this);
+        OptionsWindow->setPersonalArchiveSettingsHandler([this] { bookShelfsWindow()->Choose(); });
+    }
     return OptionsWindow;
 }
 

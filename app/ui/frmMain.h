@@ -30,6 +30,8 @@ class TextViewerWidget;
 class frmOptions;
 class frmSearch;
 class TextSearch;
+class frmOpenBook;
+class frmBookShelfs;
 
 // The main window: title band with the location and the three navigation
 // buttons, the navigation lists and the text view stacked on one rectangle,
@@ -59,6 +61,10 @@ public:
     void ShowLibrary(bool runNewInstance);
     // Starts a second program with a document (a hook so tests can see it).
     std::function<void(const QString& path)> StartNewInstance;
+
+    // Recent files: the four documents read last under File.
+    void UpdateMRU();
+    void mnuFileMRU_Click(int index);
 
     // Menu state and closing.
     void SetMenuOptions();
@@ -164,6 +170,10 @@ public:
     frmSearch* SearchWindow = nullptr;
     // Where the reader is in a search ("Match 3 of 12, Result 2 of 40"), beside the navigation buttons.
     QLabel* lblSearchPlace = nullptr;
+    frmOpenBook* OpenBookWindow = nullptr;     // loaded when first shown, then kept hidden
+    frmBookShelfs* BookShelfsWindow = nullptr; // loaded when first shown, then kept hidden
+    frmOpenBook* openBookWindow();
+    frmBookShelfs* bookShelfsWindow();
 
     // Menus.
     QMenu* mnuFile = nullptr;
@@ -233,6 +243,17 @@ private:
     // Commands shown in the menus whose function is not there yet: always disabled.
     QSet<QAction*> m_unbuiltCommands;
     bool m_unloaded = false;
+    // The library's windows and hooks.
+    void connectLibrary();
+    // Archives and catalogues a document just read (before it is shown).
+    void CatalogueOpenedDocument(QString& path, bool addOnly, const std::array<QString, 8>& docInfo);
+    void RunNewInstance(const QString& path);
+    // The folder scan opens files without telling the reader of each failure.
+    bool m_quietOpen = false;
+    struct RecentItem {
+        QString title, location, id;
+    };
+    std::vector<RecentItem> m_recent;
     void connectNavigation();
     void connectSearch();
     // Key and mouse events of the lists, the text view and the buttons; true when consumed.

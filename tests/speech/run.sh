@@ -32,6 +32,10 @@ export HOME="$work/home" XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/conf
 export XDG_DATA_HOME="$work/home/.local/share" XDG_CACHE_HOME="$work/home/.cache"
 export GSETTINGS_BACKEND=memory QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 NO_AT_BRIDGE=0
 export QUILLBOOK_HOME="$work/qb"
+# A library folder of its own: the document named on the command line is
+# copied into it without a question, so File > Open lists it.
+mkdir -p "$work/config/Quillbook" "$work/library"
+printf '[Settings]\nLibraryLocation=%s\nCopyToLibrary=1\n' "$work/library" >"$work/config/Quillbook/Quillbook.conf"
 unset QT_QPA_PLATFORM DBUS_SESSION_BUS_ADDRESS AT_SPI_BUS_ADDRESS
 
 # The time limit ends whatever a hung session leaves behind.

@@ -456,6 +456,14 @@ try:
     step("Shift+= in a list", ["shift+equal"], list_name=SUB, selected="Kabinet wil bibliotheek")
     step("Shift+- in a list", ["shift+minus"], list_name=SUB, selected="Kabinet wil bibliotheek")
 
+    # File > Open: the library, named by where it stands, on its first entry;
+    # Enter opens the document with the section list in the focus.
+    LIBRARY = "Mijn bibliotheek"
+    step("File > Open asks to close", [], menu=["alt+b", "o"], dialog_open=True)
+    step("open-book window", ["Return"], hears=[LIBRARY, "Het Noorderlicht"], list_name=LIBRARY,
+         selected="Het Noorderlicht")
+    step("Enter opens from the library", ["Return"], hears=[MAIN, "Voorpagina"], list_name=MAIN,
+         selected="Voorpagina", closes_dialog=True)
     # Where reading stopped is offered at the next opening.
     # The article was read before: the text opens where the reader left it.
     step("Right on an article read before", ["Right"], hears_line=True, text=True)

@@ -5,6 +5,7 @@
 #include "app/core/RunState.h"
 #include "app/ui/QtPrompter.h"
 #include "app/ui/frmMain.h"
+#include "library/ui/frmOpenBook.h"
 #include "marks/UsageFile.h"
 #include "marks/ui/frmLastReadPosition.h"
 #include "navigation/NavList.h"
@@ -182,6 +183,12 @@ TEST_F(frmMainLastReadTest, ExitAndOpeningAnotherDocumentSaveThePositionToo)
                  "</titel><p>Tekst.</p></artikel></rubriek>";
     ASSERT_TRUE(TestHome::WriteFile(other, paper + "</krant>"));
     prompter.answerFile(other);
+    // File > Open shows the library; Browse there asks for the file.
+    QTimer::singleShot(0, window.get(), [this] {
+        window->OpenBookWindow->cmdButton_Click(1);
+        if (window->OpenBookWindow->isVisible())
+            window->OpenBookWindow->cmdButton_Click(2);
+    });
     window->mnuFileOpen->trigger();
     ASSERT_EQ(::Run().DocumentId, QStringLiteral("ANDER-1"));
     EXPECT_EQ(stored("NOORDERLICHT-20261205").id, QStringLiteral("00302"));
