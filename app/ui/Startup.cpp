@@ -5,6 +5,7 @@
 #include "app/core/RunState.h"
 #include "app/ui/QtPrompter.h"
 #include "app/ui/frmMain.h"
+#include "clipboard/CopyPaste.h"
 #include "package/modEntities.h"
 #include "settings/Options.h"
 #include "settings/modLanguage.h"
@@ -50,6 +51,8 @@ bool Startup::Main(const QStringList& arguments)
     // The language list first, then every option; this also loads the stored interface language.
     Opts().LanguageList = ShowLanguage();
     LoadSettings();
+    // The hidden copy window owns the collection file; its message needs the texts.
+    LoadCopyPaste();
 
     m_main->txtTitle->setText(SetLangTxt(1090));
     m_main->txtTitle->setCursorPosition(0);

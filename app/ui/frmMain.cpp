@@ -11,6 +11,7 @@
 #include "render/ui/TextViewerWidget.h"
 #include "settings/Options.h"
 #include "settings/modLanguage.h"
+#include "settings/ui/frmBrowseForFolder.h"
 #include "settings/ui/frmOptions.h"
 
 #include <QAccessible>
@@ -92,6 +93,8 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
     buildMenus();
     connectTextDisplay();
     connectNavigation();
+    connectPages();
+    connectHelp();
     buildStyleSheetMenu();
     resize(900, 700);
 }
@@ -149,6 +152,10 @@ void frmMain::buildControls()
     picBottom->setObjectName(QStringLiteral("picBottom"));
 
     OptionsWindow = new frmOptions(this);
+    OptionsWindow->setLibraryBrowseHandler([this] {
+        frmBrowseForFolder browser(OptionsWindow);
+        browser.exec();
+    });
 
     // The error log names the selected entries of the first two lists.
     Run().NavListIndex = [lists = NavLists](int level) { return lists->ListIndex(level); };
@@ -290,13 +297,15 @@ void frmMain::buildMenus()
     connect(mnuFileClose, &QAction::triggered, this, &frmMain::mnuFileClose_Click);
     connect(mnuFileExit, &QAction::triggered, this, &frmMain::mnuFileExit_Click);
     connect(mnuExtraOptions, &QAction::triggered, this, &frmMain::mnuExtraOptions_Click);
-    // Paste does nothing by design; the others arrive with copying, search,
-    // pages, marks, the help window and exporting.
-    m_unbuiltCommands = {mnuEditCopy,          mnuEditSelectAll,   mnuEditPaste, mnuEditFind,  mnuEditPersonalInterests,
-                         mnuEditAddAnnotation, mnuEditAddBookmark, mnuHelpIndex, mnuHelpAbout, mnuFileExportAnnotations,
-                         mnuViewStyleSheetNew};
-    for (QAction* item : mnuNavigatePage)
-        m_unbuiltCommands.insert(item);
+    connect(mnuEditCopy, &QAction::triggered, this, &frmMain::mnuEditCopy_Click);
+    connect(mnuEditSelectAll, &QAction::triggered, this, &frmMain::mnuEditSelectAll_Click);
+    connect(mnuEditPaste, &QAction::triggered, this, &frmMain::mnuEditPaste_Click);
+    // The copy keys are the text view's own (KeyPress in the text); the menu
+    // only shows them, so a copy never runs twice. Paste is enabled and does nothing.
+    mnuEditPaste->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
+    // The others arrive with search, marks and exporting.
+    m_unbuiltCommands = {mnuEditFind,        mnuEditPersonalInterests, mnuEditAddAnnotation,
+                         mnuEditAddBookmark, mnuFileExportAnnotations, mnuViewStyleSheetNew};
     for (QAction* item : m_unbuiltCommands)
         item->setEnabled(false);
 }
@@ -431,6 +440,7 @@ void frmMain::SetLang()
         SetCaption(mnuExtraOptions, 1062);
         SetCaption(mnuHelp, 1070);
         SetCaption(mnuHelpAbout, 1071);
+        SetCaption(mnuHelpIndex, 1072);
         SetCaption(cmdLevelUp, 1080);
         SetCaption(cmdNextArticle, 1081);
         SetCaption(cmdPrevArticle, 1082);
@@ -449,7 +459,7 @@ void frmMain::TextViewer_RightButtonUp()
     GuardedVoid("TextViewer_RightButtonUp", [&] {
         if (!mnuEditPaste->isEnabled())
             return;
-        // The copy action (Edit > Copy) runs here once the clipboard collection exists.
+        ExportText();
         mnuEditPaste->setEnabled(false);
     });
 }

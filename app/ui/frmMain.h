@@ -27,6 +27,7 @@ class TextAssembly;
 class TextViewer;
 class TextViewerWidget;
 class frmOptions;
+class frmGotoPage;
 
 // The main window: title band with the location and the three navigation
 // buttons, the navigation lists and the text view stacked on one rectangle,
@@ -87,6 +88,13 @@ public:
     // Reaction of the text view to a right-button release.
     void TextViewer_RightButtonUp();
 
+    // Copying: the selected passage to the clipboard as one line; Select All
+    // selects the whole text; Paste does nothing.
+    void ExportText();
+    void mnuEditCopy_Click();
+    void mnuEditSelectAll_Click();
+    void mnuEditPaste_Click();
+
     // Navigation levels and lists. LoadLevelTitles fills the list of a level
     // for the selection above it; ShowInfo shows the list of a level (or the
     // text, level 9) with the location line and gives it the focus.
@@ -112,6 +120,13 @@ public:
     void cmdPrevArticle_Click();
     void mnuNavigatePreviousArticle_Click();
     void mnuNavigateToc_Click();
+    // Navigation > Go to page (0), Next page (1), Previous page (2).
+    void mnuNavigatePage_Click(int index);
+    // Help > Index: the manual in the interface language; Help > About.
+    void mnuHelpIndex_Click();
+    void mnuHelpAbout_Click();
+    // The folder of the manuals; empty for the data folder's (tests point elsewhere).
+    QString HelpFiles;
 
     // The reading keys (key codes of navigation/KeyTable.h); true when the key
     // is one of the table, acted on or not.
@@ -144,7 +159,8 @@ public:
     std::unique_ptr<TextAssembly> Assembly;
     // The reading moves over the lists and the text.
     std::unique_ptr<Navigator> Navigation;
-    frmOptions* OptionsWindow = nullptr; // loaded once, kept hidden
+    frmOptions* OptionsWindow = nullptr;   // loaded once, kept hidden
+    frmGotoPage* GotoPageWindow = nullptr; // the "Page" dialog, reused
 
     // Menus.
     QMenu* mnuFile = nullptr;
@@ -215,6 +231,8 @@ private:
     QSet<QAction*> m_unbuiltCommands;
     bool m_unloaded = false;
     void connectNavigation();
+    void connectPages();
+    void connectHelp();
     // Key and mouse events of the lists, the text view and the buttons; true when consumed.
     bool NavigationEventFilter(QObject* watched, QEvent* event);
     bool Form_KeyUp(QKeyEvent* event);

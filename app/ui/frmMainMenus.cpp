@@ -4,6 +4,7 @@
 #include "app/core/ErrorConvention.h"
 #include "app/core/RunState.h"
 #include "navigation/NavList.h"
+#include "navigation/Navigator.h"
 #include "render/TextViewer.h"
 #include "render/ui/TextViewerWidget.h"
 #include "settings/modLanguage.h"
@@ -72,6 +73,9 @@ void frmMain::mnuFileClose_Click()
         }
 
         rs.DufDoc.reset();
+        // The next document starts without pages of its own until it is read.
+        rs.HasPageNumbers = false;
+        Navigation->ResetPages();
         txtLocation->hide();
         rs.CurrentLevel = -1;
         rs.NavLevelCount = 0;
