@@ -451,6 +451,28 @@ try:
          selected="Kabinet wil bibliotheek", closes_dialog=True)
     step("Shift+= in a list", ["shift+equal"], list_name=SUB, selected="Kabinet wil bibliotheek")
     step("Shift+- in a list", ["shift+minus"], list_name=SUB, selected="Kabinet wil bibliotheek")
+
+    # Printed pages: the reader hears the line of the page mark, in the text.
+    # The next page from the section's first article is page 3; page 4 begins in another article.
+    step("Ctrl+Page Down from a list", ["ctrl+Next"], hears=["Pagina 3"], hears_line=True, text=True)
+    step("Ctrl+Page Down in the text", ["ctrl+Next"], hears=["Pagina 4"], hears_line=True, text=True)
+    step("Ctrl+Page Up in the text", ["ctrl+Prior"], hears=["Pagina 3"], hears_line=True, text=True)
+    step("Go to page opens", [], menu=["alt+n", "g"], dialog_open=True)
+    step("Go to page 5", ["5", "Return"], hears=["Pagina 5"], text=True, closes_dialog=True)
+
+    # The manual over the text, then back on the line being read.
+    step("F1: the manual opens", ["F1"], dialog_open=True)
+    step("manual closed", ["Escape"], hears_line=True, text=True, closes_dialog=True)
+
+    # A passage copied from the text reaches the X clipboard as one line.
+    step("Shift+Down selects", ["shift+Down"], text=True)
+    step("Ctrl+C copies", ["ctrl+c"], text=True, caret="same")
+    copied = subprocess.run(["xclip", "-selection", "clipboard", "-o"], capture_output=True, text=True, timeout=10)
+    passage = copied.stdout
+    print(f"{'ok  ' if passage.strip() and chr(10) not in passage else 'FAIL'} clipboard from outside          "
+          f"{passage[:100]!r}")
+    if not passage.strip() or "\n" in passage or "\r" in passage:
+        failures.append(f"clipboard: expected one line of text, read {passage!r} ({copied.stderr.strip()})")
 finally:
     if opts.transcript:
         with open(opts.transcript, "w") as f:
