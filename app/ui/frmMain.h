@@ -232,6 +232,7 @@ private:
     bool m_unloaded = false;
     void connectNavigation();
     void connectPages();
+    bool m_pageAsked = false; // the Page dialog was shown for the page command in progress
     void connectHelp();
     // Key and mouse events of the lists, the text view and the buttons; true when consumed.
     bool NavigationEventFilter(QObject* watched, QEvent* event);

@@ -467,6 +467,9 @@ try:
     # A passage copied from the text reaches the X clipboard as one line.
     step("Shift+Down selects", ["shift+Down"], text=True)
     step("Ctrl+C copies", ["ctrl+c"], text=True, caret="same")
+    step("Backspace to the articles", ["BackSpace"], list_name=SUB)
+    step("Go to page opens over a list", [], menu=["alt+n", "g"], dialog_open=True)
+    step("Go to page 7 from a list", ["7", "Return"], hears=["Pagina 7"], text=True, closes_dialog=True)
     copied = subprocess.run(["xclip", "-selection", "clipboard", "-o"], capture_output=True, text=True, timeout=10)
     passage = copied.stdout
     print(f"{'ok  ' if passage.strip() and chr(10) not in passage else 'FAIL'} clipboard from outside          "
