@@ -470,6 +470,17 @@ try:
     step("Backspace to the articles", ["BackSpace"], list_name=SUB)
     step("Go to page opens over a list", [], menu=["alt+n", "g"], dialog_open=True)
     step("Go to page 7 from a list", ["7", "Return"], hears=["Pagina 7"], text=True, closes_dialog=True)
+
+    # The folder browser over the options: it names the folder it is in, and gives the keyboard back to Browse.
+    step("Options opens for Browse", [], menu=["alt+e", "o"], dialog_open=True)
+    step("Browse opens", ["Tab", "Tab", "Tab", "space"], hears=["Map kiezen", "Mijn bibliotheek"], dialog_open=True)
+    key("Escape")
+    options = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "Opties"], capture_output=True,
+                             text=True).stdout.split()
+    if options:
+        subprocess.run(["xdotool", "windowfocus", "--sync", options[-1]], check=False)
+    step("Browse closed", [], hears=["Bladeren"], dialog_open=True)
+    step("Options closed after Browse", ["Escape"], hears=["Pagina 7"], text=True, closes_dialog=True)
     copied = subprocess.run(["xclip", "-selection", "clipboard", "-o"], capture_output=True, text=True, timeout=10)
     passage = copied.stdout
     print(f"{'ok  ' if passage.strip() and chr(10) not in passage else 'FAIL'} clipboard from outside          "
