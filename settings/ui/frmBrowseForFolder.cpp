@@ -120,6 +120,8 @@ void frmBrowseForFolder::RefreshFolderList()
         lstFolders->clear();
         auto* up = new QListWidgetItem(QStringLiteral(".."), lstFolders);
         up->setData(PathRole, QString());
+        // Said with the folder it leaves, so the reader hears where the list now is.
+        up->setData(Qt::AccessibleTextRole, QStringLiteral(".. ") + folder);
         const QString base = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
         for (const QString& name : SubfolderNames(folder)) {
             auto* item = new QListWidgetItem(name, lstFolders);

@@ -474,6 +474,7 @@ try:
     # The folder browser over the options: it names the folder it is in, and gives the keyboard back to Browse.
     step("Options opens for Browse", [], menu=["alt+e", "o"], dialog_open=True)
     step("Browse opens", ["Tab", "Tab", "Tab", "space"], hears=["Map kiezen", "Mijn bibliotheek"], dialog_open=True)
+    step("Enter on ..: up one folder", ["Return"], hears=["home/Documents."], dialog_open=True)
     key("Escape")
     options = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "Opties"], capture_output=True,
                              text=True).stdout.split()

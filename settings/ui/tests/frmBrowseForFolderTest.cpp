@@ -76,6 +76,9 @@ TEST_F(frmBrowseForFolderTest, StartsInTheLibraryFolderAndWalksItsFolders)
     EXPECT_EQ(browser->currentFolder(), root + QStringLiteral("/a;b"));
     EXPECT_EQ(entries(), QStringList{".."});
     EXPECT_EQ(browser->lstFolders->accessibleName(), root + QStringLiteral("/a;b"));
+    // ".." is read with the folder the list now shows, which a screen reader says after each move.
+    EXPECT_EQ(browser->lstFolders->item(0)->data(Qt::AccessibleTextRole).toString(),
+              QStringLiteral(".. ") + root + QStringLiteral("/a;b"));
     EXPECT_TRUE(browser->isVisible()) << "Enter opens the folder, it does not confirm";
     enter("..");
     enter("zz");
