@@ -201,3 +201,73 @@ ReadingAction ActionFor(int qtKey, Qt::KeyboardModifiers modifiers, KeyFocus foc
         return ReadingAction::NotAReadingKey;
     return ActionFor(code, ShiftStateOf(modifiers), focus);
 }
+
+namespace {
+
+QString KeyName(int16_t key)
+{
+    switch (key) {
+    case KeyCode::Backspace:
+        return QStringLiteral("Backspace");
+    case KeyCode::Enter:
+        return QStringLiteral("Enter");
+    case KeyCode::Escape:
+        return QStringLiteral("Escape");
+    case KeyCode::PageUp:
+        return QStringLiteral("Page Up");
+    case KeyCode::PageDown:
+        return QStringLiteral("Page Down");
+    case KeyCode::End:
+        return QStringLiteral("End");
+    case KeyCode::Home:
+        return QStringLiteral("Home");
+    case KeyCode::Left:
+        return QStringLiteral("Left");
+    case KeyCode::Up:
+        return QStringLiteral("Up");
+    case KeyCode::Right:
+        return QStringLiteral("Right");
+    case KeyCode::Down:
+        return QStringLiteral("Down");
+    case KeyCode::Digit0:
+        return QStringLiteral("0");
+    case KeyCode::Question:
+        return QStringLiteral("?");
+    case KeyCode::KeypadMultiply:
+        return QStringLiteral("keypad *");
+    case KeyCode::KeypadAdd:
+        return QStringLiteral("keypad +");
+    case KeyCode::KeypadSubtract:
+        return QStringLiteral("keypad -");
+    case KeyCode::EqualPlus:
+        return QStringLiteral("=");
+    case KeyCode::MinusUnderscore:
+    case KeyCode::MinusSign:
+        return QStringLiteral("-");
+    case KeyCode::BackslashBar:
+        return QStringLiteral("\\");
+    case KeyCode::PlusSign:
+        return QStringLiteral("+");
+    default:
+        if (key >= KeyCode::Keypad1 && key <= KeyCode::Keypad9)
+            return QStringLiteral("keypad %1").arg(key - KeyCode::Keypad1 + 1);
+        return QString::number(key);
+    }
+}
+
+} // namespace
+
+QStringList KeyTableNames()
+{
+    QStringList names;
+    for (const Row& row : Table) {
+        const QString prefix = row.mods == Mods::Alt     ? QStringLiteral("Alt+")
+                               : row.mods == Mods::Ctrl  ? QStringLiteral("Ctrl+")
+                               : row.mods == Mods::Shift ? QStringLiteral("Shift+")
+                                                         : QString();
+        const QString name = prefix + KeyName(row.key);
+        if (!names.contains(name))
+            names << name;
+    }
+    return names;
+}

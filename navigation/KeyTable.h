@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QStringList>
 #include <Qt>
 #include <cstdint>
 
@@ -95,3 +96,7 @@ enum class ReadingAction {
 ReadingAction ActionFor(int16_t keyCode, int16_t shift, KeyFocus focus);
 // The same for a Qt key event's key and modifiers.
 ReadingAction ActionFor(int qtKey, Qt::KeyboardModifiers modifiers, KeyFocus focus);
+
+// Every key of the table as a reader names it ("Alt+Right", "Ctrl+Page Down",
+// "keypad 9", "Shift+="), once each, in the table's order.
+QStringList KeyTableNames();

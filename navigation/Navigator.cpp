@@ -74,6 +74,10 @@ void Navigator::ShowFirstLevel()
     SetStep(QStringLiteral("Buildt top-navigation level and show it"));
     rs.CurrentLevel = 1;
     rs.DocumentOpen = true;
+    // A new document starts before its first page; its marks are read once, here.
+    ResetPages();
+    if (rs.HasPageNumbers)
+        m_pages.build(rs.XmlDoc, DocumentNavIndex(), std::max<int>(rs.NavLevelCount, 1));
     LoadLevelTitles(1);
     ShowInfo(rs.CurrentLevel, true);
 }
@@ -571,6 +575,12 @@ bool Navigator::Perform(ReadingAction action)
     case A::NextParagraph:
         GoParaGraph(2);
         return true;
+    case A::NextPage:
+    case A::PreviousPage: {
+        int16_t index = action == A::NextPage ? 1 : 2;
+        GoPage(index);
+        return true;
+    }
     default:
         return false;
     }

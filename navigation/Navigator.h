@@ -1,9 +1,12 @@
 #pragma once
 
 #include "navigation/KeyTable.h"
+#include "navigation/PageIndex.h"
 
 #include <QString>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <vector>
 
 class NavList;
@@ -62,10 +65,37 @@ public:
     // The id of the heading selected in list `list`, or 0.
     int32_t SelectedId(int list) const;
 
+    // Printed pages: 0 asks for a page and goes there, 1 next page, 2 previous
+    // page, from where the reader is. The text of the page's heading is shown
+    // with the caret on the page mark.
+    void GoPage(int16_t& index);
+    // The id of the page last moved to; 0 before the first move in this document.
+    int32_t CurrentPageId = 0;
+    // How many times a page was shown, so a caller can tell a move from a message.
+    int PageMoves = 0;
+    // Asks the reader for a page label; nothing when cancelled. Unset: an input box.
+    std::function<std::optional<QString>()> AskPageNumber;
+    // The document's pages are forgotten (a document closes).
+    void ResetPages();
+    const PageIndex& Pages() const { return m_pages; }
+
 private:
     // Moves the deepest list one entry on (next) or back, over the ends of
     // the lists above it; false at the document's end.
     bool StepDeepest(int deepest, bool next);
+    // The mark a next (or previous) page move goes to from where the reader is; -1 when none.
+    int PageFromReader(bool next);
+    // Where the marks of a heading's text stand in the shown text (-1 for one not found).
+    std::vector<int> MarkPositions(int32_t entry);
+    // Selects the mark's heading in the lists and shows its text at the mark.
+    void ShowPage(int mark);
+    // The row of heading entry in list `list`, or -1.
+    int RowOf(int list, int32_t entry) const;
+    PageIndex m_pages;
+    // The mark last moved to and the heading shown for it: a mark outside every
+    // text is where the reader is until the reader leaves that heading.
+    int m_lastMark = -1;
+    int32_t m_lastMarkEntry = -1;
 
     NavList& m_lists;
     TextViewer& m_viewer;

@@ -9,7 +9,7 @@ packages=(
   xvfb xauth xdotool imagemagick fonts-dejavu-core dbus-x11 at-spi2-core python3-pyatspi python3-gi
   dpkg-dev lintian desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl man-db groff-base
   strace librsvg2-bin
-  orca speech-dispatcher
+  orca speech-dispatcher xclip
 )
 missing=()
 for p in "${packages[@]}"; do

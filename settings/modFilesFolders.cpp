@@ -207,12 +207,16 @@ QString GetVolumeLabel(const QString& root)
 
 QString ListSubfolders(const QString& path)
 {
+    return SubfolderNames(path).join(QLatin1Char(';'));
+}
+
+QStringList SubfolderNames(const QString& path)
+{
     if (path.isEmpty())
         return {};
     // Sorted by name so the list is the same on every file system.
-    const QStringList names = QDir(path).entryList(QDir::Dirs | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                                                   QDir::Name | QDir::IgnoreCase);
-    return names.join(QLatin1Char(';'));
+    return QDir(path).entryList(QDir::Dirs | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                                QDir::Name | QDir::IgnoreCase);
 }
 
 QString GetLongFileName(const QString& path)

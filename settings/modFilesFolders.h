@@ -37,6 +37,8 @@ QString GetVolumeLabel(const QString& root);
 
 // Names of the folder's sub-folders joined by ";", sorted by name ignoring case.
 QString ListSubfolders(const QString& path);
+// The same names as a list, so a name with ";" in it stays one name.
+QStringList SubfolderNames(const QString& path);
 
 // The canonical absolute path as it is on disk; empty when the path does not exist.
 QString GetLongFileName(const QString& path);

@@ -22,6 +22,7 @@ struct PackageStyleSheet {
 struct RunState {
     DomDocument XmlDoc;
     std::shared_ptr<DomDocument> DufDoc; // none while no usage file is open
+    DomDocument CopyPasteDoc;            // the copy-paste collection, loaded at start-up
 
     // 0 identifier, 1 title, 2 document type, 3 subtitle, 4 edition, 5 author,
     // 6 publisher, 7 publication date.

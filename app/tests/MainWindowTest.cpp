@@ -6,6 +6,7 @@
 #include "navigation/NavList.h"
 #include "render/ui/TextViewerWidget.h"
 #include "settings/modLanguage.h"
+#include "tests/support/ScriptedPrompter.h"
 
 #include <QAction>
 #include <QApplication>
@@ -144,6 +145,8 @@ TEST_F(MainWindowTest, RightClickInTheTextNeverShowsAMenuAndDisablesPaste)
 {
     Startup startup;
     ASSERT_TRUE(startup.Main({}));
+    // The right-click copies; with nothing selected the reader is told so.
+    ScriptedPrompter prompter;
     frmMain* w = startup.mainWindow();
     w->TextViewerView->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
@@ -166,6 +169,8 @@ TEST_F(MainWindowTest, RightClickInTheTextNeverShowsAMenuAndDisablesPaste)
     QTest::qWait(50);
     EXPECT_FALSE(menuShown);
     EXPECT_FALSE(w->mnuEditPaste->isEnabled());
+    ASSERT_EQ(prompter.questions().size(), 1u);
+    EXPECT_EQ(prompter.questions()[0].text, SetLangTxt(1116));
 
     // A second right-click with Paste disabled changes nothing.
     QTest::mouseClick(area, Qt::RightButton, Qt::NoModifier, QPoint(12, 12));

@@ -123,8 +123,8 @@ TEST_F(OpenDocumentTest, TheSampleNewspaperOpensAndClosesAgain)
                      window->mnuNavigateBookmarks, window->mnuAnnotations})
         EXPECT_TRUE(m->menuAction()->isEnabled()) << m->objectName().toStdString();
     EXPECT_TRUE(window->mnuFileClose->isEnabled());
-    // Page moves are not part of the program yet: the item stays off on a paper with pages.
-    EXPECT_FALSE(window->mnuNavigatePage[1]->isEnabled());
+    // A paper with pages offers the page moves.
+    EXPECT_TRUE(window->mnuNavigatePage[1]->isEnabled());
     EXPECT_FALSE(window->mnuEditSelectAll->isEnabled()); // not in the text yet
     EXPECT_FALSE(window->mnuNavigateBookmark[0]->isEnabled());
 
@@ -151,8 +151,9 @@ TEST_F(OpenDocumentTest, CloseLeavesSearchModeBeforeSettingTheMenus)
     for (int level : {9, 2}) {
         ::Run().CurrentLevel = static_cast<int16_t>(level);
         window->SetMenuOptions();
-        for (QAction* a : {window->mnuEditSelectAll, window->mnuEditAddAnnotation, window->mnuEditAddBookmark})
+        for (QAction* a : {window->mnuEditAddAnnotation, window->mnuEditAddBookmark})
             EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString() << " at " << level;
+        EXPECT_EQ(window->mnuEditSelectAll->isEnabled(), level == 9);
     }
 
     window->mnuFileClose_Click();

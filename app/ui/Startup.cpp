@@ -6,6 +6,7 @@
 #include "app/core/RunState.h"
 #include "app/ui/QtPrompter.h"
 #include "app/ui/frmMain.h"
+#include "clipboard/CopyPaste.h"
 #include "library/frmLibrary.h"
 #include "package/modEntities.h"
 #include "settings/Options.h"
@@ -54,6 +55,8 @@ bool Startup::Main(const QStringList& arguments)
     // The language list first, then every option; this also loads the stored interface language.
     Opts().LanguageList = ShowLanguage();
     LoadSettings();
+    // The hidden copy window owns the collection file; its message needs the texts.
+    LoadCopyPaste();
 
     m_main->txtTitle->setText(SetLangTxt(1090));
     m_main->txtTitle->setCursorPosition(0);

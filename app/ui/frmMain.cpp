@@ -16,6 +16,7 @@
 #include "search/ui/frmSearch.h"
 #include "settings/Options.h"
 #include "settings/modLanguage.h"
+#include "settings/ui/frmBrowseForFolder.h"
 #include "settings/ui/frmOptions.h"
 
 #include <QAccessible>
@@ -98,6 +99,8 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
     connectTextDisplay();
     connectNavigation();
     connectSearch();
+    connectPages();
+    connectHelp();
     buildStyleSheetMenu();
     resize(900, 700);
 }
@@ -303,13 +306,15 @@ void frmMain::buildMenus()
     connect(mnuExtraOptions, &QAction::triggered, this, &frmMain::mnuExtraOptions_Click);
     for (int i = 1; i < 5; ++i)
         connect(mnuFileMRU[size_t(i)], &QAction::triggered, this, [this, i] { mnuFileMRU_Click(i); });
-    // Paste does nothing by design; the others arrive with copying, search,
-    // pages, marks, the help window and exporting.
-    m_unbuiltCommands = {mnuEditCopy,          mnuEditSelectAll,   mnuEditPaste, mnuEditFind,  mnuEditPersonalInterests,
-                         mnuEditAddAnnotation, mnuEditAddBookmark, mnuHelpIndex, mnuHelpAbout, mnuFileExportAnnotations,
-                         mnuViewStyleSheetNew};
-    for (QAction* item : mnuNavigatePage)
-        m_unbuiltCommands.insert(item);
+    connect(mnuEditCopy, &QAction::triggered, this, &frmMain::mnuEditCopy_Click);
+    connect(mnuEditSelectAll, &QAction::triggered, this, &frmMain::mnuEditSelectAll_Click);
+    connect(mnuEditPaste, &QAction::triggered, this, &frmMain::mnuEditPaste_Click);
+    // The copy keys are the text view's own (KeyPress in the text); the menu
+    // only shows them, so a copy never runs twice. Paste is enabled and does nothing.
+    mnuEditPaste->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
+    // The others arrive with search, marks and exporting.
+    m_unbuiltCommands = {mnuEditFind,        mnuEditPersonalInterests, mnuEditAddAnnotation,
+                         mnuEditAddBookmark, mnuFileExportAnnotations, mnuViewStyleSheetNew};
     for (QAction* item : m_unbuiltCommands)
         item->setEnabled(false);
 }
@@ -444,6 +449,7 @@ void frmMain::SetLang()
         SetCaption(mnuExtraOptions, 1062);
         SetCaption(mnuHelp, 1070);
         SetCaption(mnuHelpAbout, 1071);
+        SetCaption(mnuHelpIndex, 1072);
         SetCaption(cmdLevelUp, 1080);
         SetCaption(cmdNextArticle, 1081);
         SetCaption(cmdPrevArticle, 1082);
@@ -462,7 +468,7 @@ void frmMain::TextViewer_RightButtonUp()
     GuardedVoid("TextViewer_RightButtonUp", [&] {
         if (!mnuEditPaste->isEnabled())
             return;
-        // The copy action (Edit > Copy) runs here once the clipboard collection exists.
+        ExportText();
         mnuEditPaste->setEnabled(false);
     });
 }
@@ -491,6 +497,10 @@ frmOptions* frmMain::optionsWindow()
     if (!OptionsWindow) {
         OptionsWindow = new frmOptions(this);
         OptionsWindow->setPersonalArchiveSettingsHandler([this] { bookShelfsWindow()->Choose(); });
+        OptionsWindow->setLibraryBrowseHandler([this] {
+            frmBrowseForFolder browser(OptionsWindow);
+            browser.exec();
+        });
     }
     return OptionsWindow;
 }

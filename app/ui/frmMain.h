@@ -32,6 +32,7 @@ class frmSearch;
 class TextSearch;
 class frmOpenBook;
 class frmBookShelfs;
+class frmGotoPage;
 
 // The main window: title band with the location and the three navigation
 // buttons, the navigation lists and the text view stacked on one rectangle,
@@ -96,6 +97,13 @@ public:
     // Reaction of the text view to a right-button release.
     void TextViewer_RightButtonUp();
 
+    // Copying: the selected passage to the clipboard as one line; Select All
+    // selects the whole text; Paste does nothing.
+    void ExportText();
+    void mnuEditCopy_Click();
+    void mnuEditSelectAll_Click();
+    void mnuEditPaste_Click();
+
     // Navigation levels and lists. LoadLevelTitles fills the list of a level
     // for the selection above it; ShowInfo shows the list of a level (or the
     // text, level 9) with the location line and gives it the focus.
@@ -121,6 +129,13 @@ public:
     void cmdPrevArticle_Click();
     void mnuNavigatePreviousArticle_Click();
     void mnuNavigateToc_Click();
+    // Navigation > Go to page (0), Next page (1), Previous page (2).
+    void mnuNavigatePage_Click(int index);
+    // Help > Index: the manual in the interface language; Help > About.
+    void mnuHelpIndex_Click();
+    void mnuHelpAbout_Click();
+    // The folder of the manuals; empty for the data folder's (tests point elsewhere).
+    QString HelpFiles;
 
     // The reading keys (key codes of navigation/KeyTable.h); true when the key
     // is one of the table, acted on or not.
@@ -174,6 +189,7 @@ public:
     frmBookShelfs* BookShelfsWindow = nullptr; // loaded when first shown, then kept hidden
     frmOpenBook* openBookWindow();
     frmBookShelfs* bookShelfsWindow();
+    frmGotoPage* GotoPageWindow = nullptr; // the "Page" dialog, reused
 
     // Menus.
     QMenu* mnuFile = nullptr;
@@ -256,6 +272,9 @@ private:
     std::vector<RecentItem> m_recent;
     void connectNavigation();
     void connectSearch();
+    void connectPages();
+    bool m_pageAsked = false; // the Page dialog was shown for the page command in progress
+    void connectHelp();
     // Key and mouse events of the lists, the text view and the buttons; true when consumed.
     bool NavigationEventFilter(QObject* watched, QEvent* event);
     bool Form_KeyUp(QKeyEvent* event);

@@ -62,6 +62,10 @@ bool frmMain::KeyNavigation(int16_t& keyCode, int16_t& shift)
             return;
         handled = true;
         SetStep(QStringLiteral("Act on the key"));
+        if (action == ReadingAction::NextPage || action == ReadingAction::PreviousPage) {
+            mnuNavigatePage_Click(action == ReadingAction::NextPage ? 1 : 2);
+            return;
+        }
         if (Navigation->Perform(action)) {
             AnnounceCaretMove(action);
             return;
@@ -83,7 +87,7 @@ bool frmMain::KeyNavigation(int16_t& keyCode, int16_t& shift)
             EscapeSearchmode();
             break;
         default:
-            break; // page moves are not the window's yet
+            break;
         }
     });
     return handled;
@@ -150,6 +154,16 @@ bool frmMain::NavigationEventFilter(QObject* watched, QEvent* event)
         if (!inList && !inText && !IsReadingControl(watched))
             return false;
         if (type == QEvent::KeyPress) {
+            // Ctrl+C and Ctrl+Insert copy once, as one line: the edit's own copy never runs.
+            const Qt::KeyboardModifiers held =
+                key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+            const bool copyKey =
+                held == Qt::ControlModifier && (key->key() == Qt::Key_C || key->key() == Qt::Key_Insert);
+            if (inText && (copyKey || key->matches(QKeySequence::Copy))) {
+                if (!key->isAutoRepeat())
+                    ExportText();
+                return true;
+            }
             if (!key->isAutoRepeat())
                 m_pressedKeys.insert(key->key(), key->modifiers());
             if (inList) {

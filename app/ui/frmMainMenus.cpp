@@ -80,6 +80,9 @@ void frmMain::mnuFileClose_Click()
         }
 
         CloseDocumentUsageFile();
+        // The next document starts without pages of its own until it is read.
+        rs.HasPageNumbers = false;
+        Navigation->ResetPages();
         txtLocation->hide();
         rs.CurrentLevel = -1;
         rs.NavLevelCount = 0;

@@ -90,3 +90,17 @@ TEST(KeyTable, PageKeysNeedCtrl)
     EXPECT_EQ(In(KeyFocus::List, Qt::Key_PageUp, Qt::ControlModifier), A::PreviousPage);
     EXPECT_EQ(In(KeyFocus::Text, Qt::Key_PageDown), A::Nothing);
 }
+
+TEST(KeyTableNamesTest, NameEveryKeyOnceAsTheManualsDo)
+{
+    QStringList names = KeyTableNames();
+    for (const char* name :
+         {"Ctrl+Page Down", "Ctrl+Page Up", "Ctrl+Backspace", "Backspace", "Alt+Right", "Right", "keypad 1", "keypad 9",
+          "Alt+keypad *",   "keypad +",     "Shift+=",        "Shift+\\",  "+",         "-",     "0",        "?",
+          "Escape",         "Enter",        "Home",           "End"})
+        EXPECT_TRUE(names.contains(QString::fromLatin1(name))) << name;
+    EXPECT_EQ(names.removeDuplicates(), 0);
+    // Each name turns back into its key.
+    EXPECT_EQ(ActionFor(int(Qt::Key_PageDown), Qt::KeyboardModifiers(Qt::ControlModifier), KeyFocus::Text),
+              ReadingAction::NextPage);
+}

@@ -18,6 +18,8 @@ ap.add_argument("--transcript", help="also write what was heard after each step 
 opts = ap.parse_args()
 
 WORK = opts.work
+# The library folder tests/speech/run.sh writes into the settings.
+LIBRARY_FOLDER = os.path.join(WORK, "library")
 SPOKEN = os.path.join(WORK, "spoken.txt")
 ORCA_LOG = os.path.join(WORK, "orca.log")
 started = []  # (name, Popen), stopped in reverse order
@@ -455,6 +457,48 @@ try:
          selected="Kabinet wil bibliotheek", closes_dialog=True)
     step("Shift+= in a list", ["shift+equal"], list_name=SUB, selected="Kabinet wil bibliotheek")
     step("Shift+- in a list", ["shift+minus"], list_name=SUB, selected="Kabinet wil bibliotheek")
+
+    # Printed pages: the reader hears the line of the page mark, in the text.
+    # The next page from the section's first article is page 3; page 4 begins in another article.
+    step("Ctrl+Page Down from a list", ["ctrl+Next"], hears=["Pagina 3"], hears_line=True, text=True)
+    step("Ctrl+Page Down in the text", ["ctrl+Next"], hears=["Pagina 4"], hears_line=True, text=True)
+    step("Ctrl+Page Up in the text", ["ctrl+Prior"], hears=["Pagina 3"], hears_line=True, text=True)
+    step("Go to page opens", [], menu=["alt+n", "g"], dialog_open=True)
+    step("Go to page 5", ["5", "Return"], hears=["Pagina 5"], text=True, closes_dialog=True)
+
+    # The manual over the text, then back on the line being read.
+    step("F1: the manual opens", ["F1"], dialog_open=True)
+    step("manual closed", ["Escape"], hears_line=True, text=True, closes_dialog=True)
+
+    # A passage copied from the text reaches the X clipboard as one line.
+    step("Shift+Down selects", ["shift+Down"], text=True)
+    step("Ctrl+C copies", ["ctrl+c"], text=True, caret="same")
+    step("Backspace to the articles", ["BackSpace"], list_name=SUB)
+    step("Go to page opens over a list", [], menu=["alt+n", "g"], dialog_open=True)
+    step("Go to page 7 from a list", ["7", "Return"], hears=["Pagina 7"], text=True, closes_dialog=True)
+
+    # The folder browser over the options, started in the test's library folder: it
+    # names the folder it is in, and gives the keyboard back to Browse.
+    step("Options opens for Browse", [], menu=["alt+e", "o"], dialog_open=True)
+    step("Browse opens", ["Tab", "Tab", "Tab", "space"], hears=["Map kiezen", os.path.basename(LIBRARY_FOLDER)],
+         dialog_open=True)
+    step("Enter on ..: up one folder", ["Return"], hears=[os.path.basename(os.path.dirname(LIBRARY_FOLDER)) + "."],
+         dialog_open=True)
+    key("Escape")
+    options = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "Opties"], capture_output=True,
+                             text=True).stdout.split()
+    if options:
+        subprocess.run(["xdotool", "windowfocus", "--sync", options[-1]], check=False)
+    step("Browse closed", [], hears=["Bladeren"], dialog_open=True)
+    step("Options closed after Browse", ["Escape"], hears=["Pagina 7"], text=True, closes_dialog=True)
+    copied = subprocess.run(["xclip", "-selection", "clipboard", "-o"], capture_output=True, text=True, timeout=10)
+    passage = copied.stdout
+    print(f"{'ok  ' if passage.strip() and chr(10) not in passage else 'FAIL'} clipboard from outside          "
+          f"{passage[:100]!r}")
+    if not passage.strip() or "\n" in passage or "\r" in passage:
+        failures.append(f"clipboard: expected one line of text, read {passage!r} ({copied.stderr.strip()})")
+    # Back in the articles list for the next opening.
+    step("Backspace to the articles", ["BackSpace"], list_name=SUB)
 
     # Where reading stopped is offered at the next opening.
     # The article was read before: the text opens where the reader left it.

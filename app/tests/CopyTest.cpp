@@ -1,0 +1,167 @@
+// Copying from the real text view of the real window, offscreen, to the real clipboard.
+#include "app/core/AppPaths.h"
+#include "app/core/RunState.h"
+#include "app/ui/frmMain.h"
+#include "clipboard/CopyPaste.h"
+#include "navigation/NavList.h"
+#include "package/modXML.h"
+#include "render/TextViewer.h"
+#include "render/ui/TextViewerWidget.h"
+#include "settings/modLanguage.h"
+#include "tests/support/FreshState.h"
+#include "tests/support/ScriptedPrompter.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+class CopyTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(PrepareForReading());
+        window = std::make_unique<frmMain>();
+        window->PlayWaveHook = [](const QString&) {};
+        window->Form_Load();
+        window->SetLang();
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        QString path = AppPaths::SamplesDir() + QStringLiteral("/dagblad.xml");
+        bool addOnly = false;
+        ASSERT_TRUE(window->OpenFile(path, addOnly));
+        // Into the first article of the first section.
+        key(Qt::Key_Right);
+        key(Qt::Key_Right);
+        ASSERT_EQ(::Run().CurrentLevel, 9);
+        ASSERT_EQ(QApplication::focusWidget(), window->TextViewerView);
+        QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    }
+    void TearDown() override
+    {
+        window.reset();
+        ResetProgramState();
+    }
+
+    static void key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier)
+    {
+        QTest::keyClick(QApplication::focusWidget(), k, mods);
+    }
+    QString clipboard() const { return QGuiApplication::clipboard()->text(); }
+    // The view's text of the selection, as the reader sees it.
+    QString selected() const
+    {
+        return window->Viewer->Text().mid(window->Viewer->SelStart(), window->Viewer->SelLength());
+    }
+
+    ScriptedPrompter prompter;
+    std::unique_ptr<frmMain> window;
+};
+
+TEST_F(CopyTest, TwoParagraphsGoOnTheClipboardAsOneLine)
+{
+    // From the start of the second paragraph, two lines down with Shift.
+    key(Qt::Key_Down);
+    key(Qt::Key_Home);
+    key(Qt::Key_Down, Qt::ShiftModifier);
+    key(Qt::Key_Down, Qt::ShiftModifier);
+    const QString shown = selected();
+    ASSERT_TRUE(shown.contains(QStringLiteral("\r\n"))) << "the selection spans a paragraph break";
+    EXPECT_TRUE(window->mnuEditCopy->isEnabled());
+
+    QSignalSpy changes(QGuiApplication::clipboard(), &QClipboard::dataChanged);
+    key(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(changes.count(), 1) << "the view's own copy must not run as well";
+    EXPECT_EQ(clipboard(), PassageFromSelection(shown));
+    EXPECT_FALSE(clipboard().contains(QLatin1Char('\n')));
+    EXPECT_FALSE(clipboard().contains(QLatin1Char('\r')));
+    // The words on both sides of the break stay apart.
+    const QStringList lines = shown.split(QStringLiteral("\r\n"));
+    EXPECT_TRUE(clipboard().contains(lines[0].trimmed() + QLatin1Char(' ') + lines[1].trimmed().section(' ', 0, 0)));
+    // Plain text only.
+    EXPECT_FALSE(QGuiApplication::clipboard()->mimeData()->hasHtml());
+
+    // Source and title: the document's title and the article selected in list 2.
+    EXPECT_EQ(CopyPasteWindow().txtDbSource, GetXMLTagValue(::Run().XmlDoc.asNode(), ::Run().XdfDocTitleTag));
+    EXPECT_FALSE(CopyPasteWindow().txtDbSource.isEmpty());
+    EXPECT_TRUE(window->NavLists->entries(2)[0].startsWith(CopyPasteWindow().txtDbTitle));
+    EXPECT_FALSE(CopyPasteWindow().txtDbTitle.isEmpty());
+    EXPECT_TRUE(prompter.questions().empty());
+    EXPECT_EQ(QApplication::focusWidget(), window->TextViewerView);
+}
+
+TEST_F(CopyTest, CtrlInsertAndEditCopyCopyOnceEach)
+{
+    key(Qt::Key_Right, Qt::ShiftModifier);
+    key(Qt::Key_Right, Qt::ShiftModifier);
+    key(Qt::Key_Right, Qt::ShiftModifier);
+    const QString three = selected();
+    ASSERT_EQ(three.size(), 3);
+    QSignalSpy changes(QGuiApplication::clipboard(), &QClipboard::dataChanged);
+    key(Qt::Key_Insert, Qt::ControlModifier);
+    EXPECT_EQ(changes.count(), 1);
+    EXPECT_EQ(clipboard(), three);
+
+    QGuiApplication::clipboard()->setText(QStringLiteral("between"));
+    changes.clear();
+    window->mnuEditCopy->trigger();
+    EXPECT_EQ(changes.count(), 1);
+    EXPECT_EQ(clipboard(), three);
+    // The menu shows the key without a binding of its own, which would copy a second time.
+    EXPECT_TRUE(window->mnuEditCopy->shortcut().isEmpty());
+    EXPECT_TRUE(window->mnuEditCopy->text().contains(QStringLiteral("Ctrl+C")));
+}
+
+TEST_F(CopyTest, NothingSelectedTellsTheReaderAndLeavesTheClipboard)
+{
+    ASSERT_EQ(window->Viewer->SelLength(), 0);
+    key(Qt::Key_C, Qt::ControlModifier);
+    ASSERT_EQ(prompter.questions().size(), 1u);
+    EXPECT_EQ(prompter.questions()[0].text, SetLangTxt(1116));
+    EXPECT_EQ(prompter.questions()[0].title, SetLangTxt(1750));
+    EXPECT_EQ(prompter.questions()[0].icon, PromptIcon::Information);
+    EXPECT_EQ(clipboard(), QStringLiteral("before"));
+    EXPECT_EQ(QApplication::focusWidget(), window->TextViewerView);
+}
+
+TEST_F(CopyTest, SelectAllSelectsTheWholeTextForCopying)
+{
+    ASSERT_TRUE(window->mnuEditSelectAll->isEnabled());
+    window->mnuEditSelectAll->trigger();
+    EXPECT_EQ(window->Viewer->SelLength(), window->Viewer->Text().size());
+    EXPECT_TRUE(window->mnuEditCopy->isEnabled());
+    window->mnuEditCopy->trigger();
+    EXPECT_EQ(clipboard(), PassageFromSelection(window->Viewer->Text()));
+    EXPECT_GT(clipboard().size(), 100);
+    // Back in a list there is nothing to select.
+    key(Qt::Key_Backspace);
+    EXPECT_FALSE(window->mnuEditSelectAll->isEnabled());
+}
+
+TEST_F(CopyTest, PasteDoesNothingAndTheFirstRightClickCopies)
+{
+    ASSERT_TRUE(window->mnuEditPaste->isEnabled());
+    const QString textBefore = window->Viewer->Text();
+    window->mnuEditPaste->trigger();
+    EXPECT_EQ(window->Viewer->Text(), textBefore);
+    EXPECT_EQ(clipboard(), QStringLiteral("before"));
+
+    key(Qt::Key_Right, Qt::ShiftModifier);
+    key(Qt::Key_Right, Qt::ShiftModifier);
+    const QString two = selected();
+    QWidget* viewport = window->TextViewerView->viewport();
+    QTest::mouseClick(viewport, Qt::RightButton, {}, QPoint(5, 5));
+    EXPECT_EQ(clipboard(), two);
+    EXPECT_FALSE(window->mnuEditPaste->isEnabled());
+    // With Paste disabled the right button no longer copies.
+    QGuiApplication::clipboard()->setText(QStringLiteral("after"));
+    QTest::mouseClick(viewport, Qt::RightButton, {}, QPoint(5, 5));
+    EXPECT_EQ(clipboard(), QStringLiteral("after"));
+}
+
+} // namespace
