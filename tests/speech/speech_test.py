@@ -507,7 +507,14 @@ try:
     step("Down in the text", ["Down"], hears_line=True, text=True, caret="forward")
     stored_caret = last_caret
     open_by_menu("alt+b", "a")
-    app_proc.wait(timeout=20)
+    try:
+        app_proc.wait(timeout=10)
+    except subprocess.TimeoutExpired:
+        # A menu opened by its key can miss the key on a loaded machine: once more.
+        key("Escape")
+        key("Escape")
+        open_by_menu("alt+b", "a")
+        app_proc.wait(timeout=20)
     app_proc = start("quillbook-again", [opts.app, opts.document])
     window = wait_for("the main window", find_window)
     atspi_app = wait_for("the program on the accessibility bus", find_app)
