@@ -30,10 +30,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             const DomFormatted formatted = DomFormat(root, 0, FormatReference::IsOnlyChild(root), latin1);
             FuzzSupport::Check(formatted.unwritableName == reference.badName);
             // Bytes that are no UTF-8 reach the reader as replacement characters either way.
+            // The old layout lost a U+FEFF that began a text; the new one keeps it.
+            const auto withoutFeff = [](QByteArray bytes) {
+                return bytes.replace("&#65279;", "").replace("\xEF\xBB\xBF", "");
+            };
             if (reference.badName.isEmpty() && latin1)
-                FuzzSupport::Check(QByteArray::fromStdString(formatted.text) == expected.toLatin1());
+                FuzzSupport::Check(withoutFeff(QByteArray::fromStdString(formatted.text)) ==
+                                   withoutFeff(expected.toLatin1()));
             else if (reference.badName.isEmpty())
-                FuzzSupport::Check(QString::fromStdString(formatted.text) == expected);
+                FuzzSupport::Check(withoutFeff(QString::fromStdString(formatted.text).toUtf8()) ==
+                                   withoutFeff(expected.toUtf8()));
         }
     } else {
         FuzzSupport::Check(doc.parseError().errorCode != 0);
