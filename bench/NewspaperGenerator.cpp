@@ -23,8 +23,7 @@ public:
     // 0 .. n-1.
     uint32_t below(uint32_t n) { return static_cast<uint32_t>(((next() >> 32) * n) >> 32); }
     bool percent(uint32_t p) { return below(100) < p; }
-    template <size_t N>
-    std::string_view pick(const std::array<std::string_view, N>& list)
+    template <size_t N> std::string_view pick(const std::array<std::string_view, N>& list)
     {
         return list[below(static_cast<uint32_t>(N))];
     }
@@ -36,28 +35,47 @@ private:
 // Words and names are ISO-8859-1 byte strings: \xE9 is e acute, \xEB e
 // diaeresis and so on, all at or above 0xC0.
 constexpr std::array<std::string_view, 34> Onsets{
-    "b", "d", "g", "h", "k", "l", "m", "n", "p", "r", "s", "t", "v", "w", "z", "j", "st",
-    "sch", "kr", "gr", "br", "dr", "tr", "sl", "sp", "bl", "pl", "vr", "zw", "kl", "", "", "", ""};
-constexpr std::array<std::string_view, 20> Nuclei{
-    "a", "e", "i", "o", "u", "a", "e", "e", "o", "aa", "ee", "oo", "ie", "oe", "ou", "ui", "ei", "ij", "eu", "au"};
-constexpr std::array<std::string_view, 8> AccentedNuclei{"\xE9", "\xEB", "\xEF", "\xF6", "\xFC", "\xE8", "\xE0", "\xE9\xE9"};
-constexpr std::array<std::string_view, 20> Codas{
-    "", "", "", "", "n", "r", "l", "k", "t", "s", "m", "nd", "rt", "ld", "cht", "ng", "st", "rs", "ns", "ft"};
-constexpr std::array<std::string_view, 10> Suffixes{
-    "en", "heid", "ing", "lijk", "tje", "er", "ers", "baar", "schap", "ig"};
+    "b",   "d",  "g",  "h",  "k",  "l",  "m",  "n",  "p",  "r",  "s",  "t",  "v",  "w", "z", "j", "st",
+    "sch", "kr", "gr", "br", "dr", "tr", "sl", "sp", "bl", "pl", "vr", "zw", "kl", "",  "",  "",  ""};
+constexpr std::array<std::string_view, 20> Nuclei{"a",  "e",  "i",  "o",  "u",  "a",  "e",  "e",  "o",  "aa",
+                                                  "ee", "oo", "ie", "oe", "ou", "ui", "ei", "ij", "eu", "au"};
+constexpr std::array<std::string_view, 8> AccentedNuclei{"\xE9", "\xEB", "\xEF", "\xF6",
+                                                         "\xFC", "\xE8", "\xE0", "\xE9\xE9"};
+constexpr std::array<std::string_view, 20> Codas{"",  "",   "",   "",   "n",   "r",  "l",  "k",  "t",  "s",
+                                                 "m", "nd", "rt", "ld", "cht", "ng", "st", "rs", "ns", "ft"};
+constexpr std::array<std::string_view, 10> Suffixes{"en", "heid", "ing",  "lijk",  "tje",
+                                                    "er", "ers",  "baar", "schap", "ig"};
 constexpr std::array<std::string_view, 40> Common{
-    "de", "het", "een", "en", "van", "in", "op", "met", "voor", "is", "dat", "niet", "aan", "er",
-    "ook", "om", "bij", "als", "naar", "zijn", "wordt", "werd", "nog", "over", "tot", "uit",
-    "maar", "door", "na", "al", "dan", "wel", "zo", "geen", "meer", "heeft", "hun", "dit", "die", "wat"};
-constexpr std::array<std::string_view, 20> FirstNames{
-    "Roelof", "Femke", "Klaas", "Wietske", "Hennie", "Trijntje", "Sjoerd", "Anneke", "Geert", "Marieke",
-    "Jan", "Ineke", "Zo\xEB", "Ren\xE9" "e", "Andr\xE9", "No\xEBlle", "Jo\xEBl", "Chlo\xE9", "Bart", "Lotte"};
+    "de",  "het", "een", "en",  "van",  "in",   "op",    "met",   "voor", "is",   "dat", "niet", "aan",  "er",
+    "ook", "om",  "bij", "als", "naar", "zijn", "wordt", "werd",  "nog",  "over", "tot", "uit",  "maar", "door",
+    "na",  "al",  "dan", "wel", "zo",   "geen", "meer",  "heeft", "hun",  "dit",  "die", "wat"};
+constexpr std::array<std::string_view, 20> FirstNames{"Roelof",
+                                                      "Femke",
+                                                      "Klaas",
+                                                      "Wietske",
+                                                      "Hennie",
+                                                      "Trijntje",
+                                                      "Sjoerd",
+                                                      "Anneke",
+                                                      "Geert",
+                                                      "Marieke",
+                                                      "Jan",
+                                                      "Ineke",
+                                                      "Zo\xEB",
+                                                      "Ren\xE9"
+                                                      "e",
+                                                      "Andr\xE9",
+                                                      "No\xEBlle",
+                                                      "Jo\xEBl",
+                                                      "Chlo\xE9",
+                                                      "Bart",
+                                                      "Lotte"};
 constexpr std::array<std::string_view, 18> LastNames{
-    "Bakker", "de Haan", "Mulder", "Hoogeboom", "Wolters", "Jansen", "Visser", "Smit", "de Vries",
-    "van Dijk", "Meijer", "Bosma", "Postma", "Dijkstra", "Kuipers", "Ha\xEFk", "M\xFCller", "Bont\xE9"};
+    "Bakker",   "de Haan", "Mulder", "Hoogeboom", "Wolters",  "Jansen",  "Visser",  "Smit",      "de Vries",
+    "van Dijk", "Meijer",  "Bosma",  "Postma",    "Dijkstra", "Kuipers", "Ha\xEFk", "M\xFCller", "Bont\xE9"};
 constexpr std::array<std::string_view, 16> Sections{
-    "Binnenland", "Buitenland", "Economie", "Regio", "Sport", "Cultuur", "Wetenschap", "Opinie",
-    "Media", "Wonen", "Reizen", "Gezondheid", "Onderwijs", "Landbouw", "Verkeer", "Caf\xE9 en cuisine"};
+    "Binnenland", "Buitenland", "Economie", "Regio",      "Sport",     "Cultuur",  "Wetenschap", "Opinie",
+    "Media",      "Wonen",      "Reizen",   "Gezondheid", "Onderwijs", "Landbouw", "Verkeer",    "Caf\xE9 en cuisine"};
 
 constexpr std::string_view Crlf = "\r\n";
 constexpr std::string_view DocumentEnd = "\t</rubriek>\r\n</krant>\r\n";
@@ -74,7 +92,9 @@ public:
         field(out, 2, "soort", "krant");
         field(out, 2, "ondertitel", "Dagblad voor het Oosten en het Zuiden");
         field(out, 2, "editie", "Vrijdag 15 januari 2027, editie Stad en Streek");
-        field(out, 2, "auteur", "Hoofdredactie: Ren\xE9" "e Dijkstra");
+        field(out, 2, "auteur",
+              "Hoofdredactie: Ren\xE9"
+              "e Dijkstra");
         field(out, 2, "uitgever", "Uitgeverij Scheldemond Media, Middelburg");
         field(out, 2, "datum", "2027-01-15");
         out += "\t</meta>\r\n";
@@ -275,7 +295,8 @@ std::string GenerateNewspaper(size_t targetBytes, uint64_t seed)
         // Stop when this article would take the document further from the target than leaving it out.
         const size_t without = out.size() + DocumentEnd.size();
         const size_t with = without + next.size();
-        if (articles > 0 && with > targetBytes && with - targetBytes > (targetBytes > without ? targetBytes - without : 0))
+        if (articles > 0 && with > targetBytes &&
+            with - targetBytes > (targetBytes > without ? targetBytes - without : 0))
             break;
         out += next;
         ++articles;

@@ -11,7 +11,9 @@
 
 #include "app/core/AppPaths.h"
 #include "app/core/RunState.h"
+#include "bench/BenchSupport.h"
 #include "bench/NewspaperGenerator.h"
+#include "bench/SilentHost.h"
 #include "navigation/NavList.h"
 #include "navigation/NavigationHost.h"
 #include "navigation/Navigator.h"
@@ -31,53 +33,20 @@
 #include <functional>
 #include <string>
 
-namespace {
+using Bench::BestMs;
+using Bench::SilentHost;
 
-struct SilentHost : NavigationHost {
-    void focusList(int) override {}
-    void focusText() override {}
-    void listsChanged() override {}
-    void setLocation(const QString&) override {}
-    void playSound(const QString&) override {}
-    void setNavigationOptions(bool, bool, bool) override {}
-    void menuOptionsChanged() override {}
-};
-
-double BestMs(int rounds, const std::function<void()>& setUp, const std::function<void()>& work)
-{
-    double best = 1e300;
-    for (int i = 0; i < rounds; ++i) {
-        setUp();
-        const auto start = std::chrono::steady_clock::now();
-        work();
-        const auto end = std::chrono::steady_clock::now();
-        best = std::min(best, std::chrono::duration<double, std::milli>(end - start).count());
-    }
-    return best;
-}
-
-} // namespace
+namespace {} // namespace
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir home;
-    qputenv("QUILLBOOK_HOME", (home.path() + QStringLiteral("/user")).toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toLocal8Bit());
+    const Bench::PrivateHome home;
     QGuiApplication app(argc, argv);
     AppPaths::Init();
 
-    bool smoke = false;
-    int megabytes = 50;
-    for (int i = 1; i < argc; ++i) {
-        const std::string a = argv[i];
-        if (a == "--smoke")
-            smoke = true;
-        else if (a.rfind("--megabytes=", 0) == 0)
-            megabytes = std::max(1, std::stoi(a.substr(12)));
-    }
-    if (smoke)
-        megabytes = 2;
+    const Bench::Arguments arguments = Bench::ReadArguments(argc, argv, 2);
+    const bool smoke = arguments.smoke;
+    const int megabytes = arguments.megabytes;
     const int rounds = smoke ? 1 : 7;
 
     const QString path = home.path() + QStringLiteral("/krant.xml");
