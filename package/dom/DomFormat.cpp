@@ -199,12 +199,17 @@ private:
     void markupName(const char* name)
     {
         if (m_latin1 && m_bad.isEmpty()) {
-            for (const char* p = name; *p; ++p) {
-                const auto lead = static_cast<unsigned char>(*p);
-                if (lead >= 0xC4) { // the first lead byte of a code point above U+00FF
-                    m_bad = QString::fromUtf8(name);
-                    break;
+            // Only U+0080..U+00FF (C2 or C3 and one continuation byte) fit beside ASCII;
+            // anything else, bytes that are no UTF-8 included, does not.
+            for (const auto* p = reinterpret_cast<const unsigned char*>(name); *p; ++p) {
+                if (*p < 0x80)
+                    continue;
+                if ((*p == 0xC2 || *p == 0xC3) && (p[1] & 0xC0) == 0x80) {
+                    ++p;
+                    continue;
                 }
+                m_bad = QString::fromUtf8(name);
+                break;
             }
         }
         chars(name);

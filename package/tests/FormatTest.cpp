@@ -70,6 +70,10 @@ TEST(FastLayout, EveryKindOfNodeAndCharacterComesOutAsBefore)
     DomDocument broken = Parsed("<r><t>a\xE0\x8C\x8B\x99"
                                 "b \xED\xA0\x80 \xE2\x82 \xF4\x90\x80\x80 \xFF</t></r>");
     ExpectSameLayout(broken.documentElement(), 0, "no UTF-8");
+    // A name that is no UTF-8 cannot be written in ISO-8859-1 either.
+    DomDocument badName = Parsed("<r><\x80\x80/><\xC3\xA9t\xC3/></r>");
+    ExpectSameLayout(badName.documentElement().firstChild(), 1, "name no UTF-8");
+    ExpectSameLayout(badName.documentElement().firstChild().nextSibling(), 1, "name cut short");
     // A node made but not yet put in the tree.
     DomNode made = doc.createElement(QStringLiteral("nieuw"));
     made.setAttribute(QStringLiteral("id"), QStringLiteral("7"));
