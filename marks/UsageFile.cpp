@@ -29,15 +29,24 @@ bool IsLastReadBookmark(const DomNode& node)
            node.getAttribute(QStringLiteral("id")) == QLatin1String("0");
 }
 
-std::vector<DomNode> LastReadBookmarks(const DomDocument& document)
+// The first last-read bookmark in document order. The program writes it as
+// the root's first element, so that is looked at before the whole file.
+DomNode FirstLastReadBookmark(const DomDocument& document)
 {
+    const DomNode root = document.documentElement();
+    for (DomNode child = root.firstChild(); !child.isNull(); child = child.nextSibling()) {
+        if (child.nodeType() != DomNodeType::Element)
+            continue;
+        if (IsLastReadBookmark(child))
+            return child; // nothing comes before the root's first element
+        break;
+    }
     // One query, not a walk over every bookmark: a usage file may hold thousands.
-    std::vector<DomNode> found;
     for (const DomNode& node : document.selectNodes(QStringLiteral("//bookmark[@id='0']"))) {
         if (IsLastReadBookmark(node))
-            found.push_back(node);
+            return node;
     }
-    return found;
+    return {};
 }
 
 void WriteNewFile(const QString& path, const QByteArray& bytes)
@@ -265,12 +274,12 @@ bool UsageFile::SaveLastRead(const QString& date, const QString& locationId, con
 LastReadBookmark ReadLastReadBookmark(const DomDocument& document)
 {
     LastReadBookmark bookmark;
-    const std::vector<DomNode> found = LastReadBookmarks(document);
-    if (found.empty())
+    const DomNode found = FirstLastReadBookmark(document);
+    if (found.isNull())
         return bookmark;
     bookmark.present = true;
     // The walk stops at an empty date: nothing was ever saved there.
-    for (const DomNode& child : found.front().childNodes()) {
+    for (const DomNode& child : found.childNodes()) {
         if (child.nodeType() != DomNodeType::Element)
             continue;
         const QString name = child.nodeName().toLower();
@@ -290,9 +299,8 @@ LastReadBookmark ReadLastReadBookmark(const DomDocument& document)
 void SetLastReadBookmark(DomNode& root, const QString& date, const QString& locationId, const QString& position)
 {
     DomDocument document = root.ownerDocument();
-    const std::vector<DomNode> found = LastReadBookmarks(document);
     // With more than one (a hand edit) the first is the one read back, so that is the one kept up to date.
-    DomNode bookmark = found.empty() ? DomNode() : found.front();
+    DomNode bookmark = FirstLastReadBookmark(document);
     if (bookmark.isNull()) {
         bookmark = root.appendChild(document.createElement(kBookmark));
         bookmark.setAttribute(QStringLiteral("type"), QStringLiteral("auto"));

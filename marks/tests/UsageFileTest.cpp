@@ -160,6 +160,15 @@ TEST_F(UsageFileTest, TheFirstOfTwoLastReadBookmarksIsKeptUpToDate)
     EXPECT_EQ(reader.LastRead().id, QStringLiteral("00307"));
     EXPECT_EQ(reader.LastRead().position, QStringLiteral("42"));
     EXPECT_EQ(reader.document()->getElementsByTagName(QStringLiteral("css")).item(0).text(), QStringLiteral("x.css"));
+
+    // Not the root's first element: still the first in the file.
+    ASSERT_TRUE(TestHome::WriteFile(
+        path, "<usage><css>x.css</css><bookmark id=\"0\" type=\"auto\"><bmk-date>d</bmk-date><bmk-id>00200</bmk-id>"
+              "</bookmark><bookmark id=\"0\" type=\"auto\"><bmk-date>e</bmk-date><bmk-id>00600</bmk-id>"
+              "</bookmark></usage>"));
+    UsageFile later;
+    ASSERT_EQ(later.Open(path, templatePath).result, UsageFile::Opening::Opened);
+    EXPECT_EQ(later.LastRead().id, QStringLiteral("00200"));
 }
 
 TEST_F(UsageFileTest, ABookmarkWithoutChildrenGetsThemAndAFileWithoutOneGetsOneAtTheEnd)

@@ -2,6 +2,7 @@
 
 #include "package/dom/DomInternal.h"
 
+#include <cstdint>
 #include <cstring>
 #include <string_view>
 
@@ -18,6 +19,22 @@ std::string Printed(pugi::xml_node n)
     StringWriter writer;
     n.print(writer, "", pugi::format_raw, pugi::encoding_utf8);
     return std::move(writer.out);
+}
+
+// Where the run of ASCII bytes from i ends; eight bytes at a time, as most text is ASCII.
+size_t AsciiEnd(std::string_view text, size_t i)
+{
+    constexpr uint64_t high = 0x8080808080808080ull;
+    while (i + 8 <= text.size()) {
+        uint64_t word;
+        std::memcpy(&word, text.data() + i, 8);
+        if (word & high)
+            break;
+        i += 8;
+    }
+    while (i < text.size() && static_cast<unsigned char>(text[i]) < 0x80)
+        ++i;
+    return i;
 }
 
 // Works on the parsed tree itself: the layout walks every node of a file
@@ -154,21 +171,26 @@ private:
     {
         // Text with nothing to escape is written as it stands.
         const char* value = n.value();
-        bool plain = true;
-        for (const char* p = value; *p && plain; ++p) {
+        bool plain = true, tabOrReturn = false;
+        const char* p = value;
+        for (; *p; ++p) {
             const auto c = static_cast<unsigned char>(*p);
-            plain = c != '&' && c != '<' && c != '>' && (c >= 32 || c == '\t' || c == '\n' || c == '\r');
+            if (c >= 32 && c != '&' && c != '<' && c != '>')
+                continue;
+            tabOrReturn = tabOrReturn || c == '\t' || c == '\r';
+            plain = plain && c != '&' && c != '<' && c != '>' && (c >= 32 || c == '\t' || c == '\n' || c == '\r');
         }
         std::string printed;
-        std::string_view xml = value;
+        std::string_view xml(value, size_t(p - value));
         if (!plain) {
             printed = Printed(n);
             xml = printed;
+            tabOrReturn = xml.find_first_of("\t\r") != std::string_view::npos;
         }
         // CR LF pairs and tabs become blanks; line breaks at the ends go too,
         // so that a file read back formats the same.
         std::string joined;
-        if (xml.find_first_of("\t\r") != std::string_view::npos) {
+        if (tabOrReturn) {
             joined.reserve(xml.size());
             for (size_t i = 0; i < xml.size(); ++i) {
                 if (xml[i] == '\r' && i + 1 < xml.size() && xml[i + 1] == '\n') {
@@ -224,9 +246,7 @@ private:
             return;
         }
         for (size_t i = 0; i < text.size();) {
-            size_t ascii = i;
-            while (ascii < text.size() && static_cast<unsigned char>(text[ascii]) < 0x80)
-                ++ascii;
+            const size_t ascii = AsciiEnd(text, i);
             if (ascii > i) {
                 m_out.append(text.data() + i, ascii - i);
                 i = ascii;
@@ -281,10 +301,17 @@ DomFormatted DomFormat(const DomNode& node, int depth, bool onlyChild, bool lati
     if (node.isNull())
         return result;
     const DomTree& tree = *DomAccess::tree(node);
+    // A tree is laid out again and again (usage files, the library): the last size is a good guess.
+    const pugi::xml_node native = DomAccess::node(node);
+    const bool whole = native == tree.root() || native == tree.doc;
+    if (whole)
+        result.text.reserve(tree.layoutSize + 4096);
     Formatter formatter(tree, latin1, result);
     if (node.nodeType() == DomNodeType::Attribute)
         formatter.attribute(DomAccess::attr(node));
     else
-        formatter.node(DomAccess::node(node), depth, onlyChild);
+        formatter.node(native, depth, onlyChild);
+    if (whole)
+        tree.layoutSize = result.text.size();
     return result;
 }

@@ -22,6 +22,8 @@
 struct DomTree {
     pugi::xml_document doc;
     pugi::xml_node holder; // null until the first free node is needed
+    // The size of the last layout of the whole tree, to size the next one.
+    mutable size_t layoutSize = 0;
 
     pugi::xml_node freeHolder();
     // The document element.
@@ -63,7 +65,10 @@ struct DomDocumentData {
 struct DomAccess {
     static DomNode make(const std::shared_ptr<DomDocumentData>& doc, const std::shared_ptr<DomTree>& tree,
                         pugi::xml_node node, pugi::xml_attribute attr = {});
-    static pugi::xml_node node(const DomNode& n) { return pugi::xml_node(static_cast<pugi::xml_node_struct*>(n.m_node)); }
+    static pugi::xml_node node(const DomNode& n)
+    {
+        return pugi::xml_node(static_cast<pugi::xml_node_struct*>(n.m_node));
+    }
     static pugi::xml_attribute attr(const DomNode& n)
     {
         return pugi::xml_attribute(static_cast<pugi::xml_attribute_struct*>(n.m_attr));
