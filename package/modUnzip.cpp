@@ -3,8 +3,10 @@
 #include "app/core/ErrorConvention.h"
 #include "app/core/Prompter.h"
 #include "app/core/RunState.h"
+#include "app/core/WorkingFolder.h"
 #include "settings/modLanguage.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStorageInfo>
@@ -198,8 +200,8 @@ enum class Outcome { Written, Skipped, Damaged, Unsupported, PasswordMissing, Fa
 // unless the extraction finishes (so an exception cannot leave half a package).
 class Extractor {
 public:
-    Extractor(zip_t* za, int dirFd, const UnzipLimits& limits, QString package)
-        : m_zip(za), m_dir(dirFd), m_limits(limits), m_package(std::move(package))
+    Extractor(zip_t* za, int dirFd, const UnzipLimits& limits, QString package, QString dirPath)
+        : m_zip(za), m_dir(dirFd), m_limits(limits), m_package(std::move(package)), m_dirPath(std::move(dirPath))
     {}
     ~Extractor()
     {
@@ -212,8 +214,10 @@ public:
     void finish() { m_done = true; }
     void removeWritten()
     {
-        for (const QString& name : m_written)
+        for (const QString& name : m_written) {
             ::unlinkat(m_dir, QFile::encodeName(name).constData(), 0);
+            DropHeldWorkingFile(pathOf(name));
+        }
         m_written.clear();
     }
     const QStringList& written() const { return m_written; }
@@ -221,6 +225,13 @@ public:
 
 private:
     enum class Create { Created, Skip, Fatal };
+    QString pathOf(const QString& name) const { return m_dirPath + QLatin1Char('/') + name; }
+    bool holds(const Member& m) const
+    {
+        constexpr int64_t HoldFrom = int64_t(1) << 20;
+        return m_limits.holdLargeXml && m.size >= HoldFrom &&
+               m.fileName.endsWith(QLatin1String(".xml"), Qt::CaseInsensitive);
+    }
     Create createOutput(const Member& m, Fd& out);
     Outcome fail(int code, QString reason, QString detail)
     {
@@ -239,6 +250,7 @@ private:
     int m_dir;
     UnzipLimits m_limits;
     QString m_package; // the archive's file name, for messages
+    QString m_dirPath;
     bool m_done = false;
     bool m_replaceNone = false; // Cancel on the replace question: keep every existing file
     QByteArray m_password;      // the last password that opened a member
@@ -271,6 +283,7 @@ Extractor::Create Extractor::createOutput(const Member& m, Fd& out)
             return Create::Fatal;
         }
         m_written.removeAll(m.fileName);
+        DropHeldWorkingFile(pathOf(m.fileName));
         fd = ::openat(m_dir, name.constData(), flags, 0600);
     }
     if (fd < 0) {
@@ -350,6 +363,16 @@ bool Extractor::inflateWhole(const Member& m, Fd& out, bool& created, Outcome& o
             outcome = Outcome::Fatal;
             return true;
         }
+    }
+    if (holds(m)) {
+        if (!out.close()) {
+            outcome = writeFailure(errno, m.fileName);
+            return true;
+        }
+        HoldWorkingFile(pathOf(m.fileName), HeldFile{std::shared_ptr<const char>(plain.release(), std::free), actual});
+        m_totalWritten += m.size;
+        outcome = Outcome::Written;
+        return true;
     }
     for (size_t done = 0; done < actual;) {
         const ssize_t w = ::write(out.get(), plain.get() + done, actual - done);
@@ -574,7 +597,7 @@ UnzipResult Extract(const QString& zipFile, const QString& extractDir, const Unz
     if (dir.get() < 0)
         return Failed(UnzipCode::WriteFailed, T(Txt::WriteFailed, extractDir), qt_error_string(errno));
 
-    Extractor extractor(za.get(), dir.get(), limits, packageName);
+    Extractor extractor(za.get(), dir.get(), limits, packageName, QDir(extractDir).absolutePath());
     QStringList damaged, unsupported, locked;
     for (const Member& m : members) {
         if (!m.supported) {
@@ -639,7 +662,9 @@ UnzipResult Unzip(const QString& zipFile, const QString& extractDir, const Unzip
 UnzipResult Unzip()
 {
     const RunState& rs = Run();
-    return Unzip(rs.UnzipZipFile, rs.UnzipExtractDir);
+    UnzipLimits limits;
+    limits.holdLargeXml = true; // the document is read from memory by the load that follows
+    return Unzip(rs.UnzipZipFile, rs.UnzipExtractDir, limits);
 }
 
 bool UnzipPasswordGivenUp()

@@ -23,14 +23,14 @@
 // Result codes; 0 is success.
 namespace UnzipCode {
 constexpr int Ok = 0;
-constexpr int MemberDamaged = 2;   // a member failed its check; that member was not kept
-constexpr int ArchiveDamaged = 3;  // not a ZIP archive, truncated or inconsistent; nothing unpacked
-constexpr int NotFound = 9;        // the archive cannot be opened
-constexpr int DiskFull = 50;       // the target folder ran out of space; everything unpacked removed
-constexpr int WriteFailed = 51;    // a file could not be written; everything unpacked removed
-constexpr int UnsafeMember = 60;   // a member may not be unpacked; nothing unpacked
-constexpr int TooLarge = 61;       // beyond the size limits; everything unpacked removed
-constexpr int Unsupported = 81;    // a member's compression or encryption is not supported; not kept
+constexpr int MemberDamaged = 2;    // a member failed its check; that member was not kept
+constexpr int ArchiveDamaged = 3;   // not a ZIP archive, truncated or inconsistent; nothing unpacked
+constexpr int NotFound = 9;         // the archive cannot be opened
+constexpr int DiskFull = 50;        // the target folder ran out of space; everything unpacked removed
+constexpr int WriteFailed = 51;     // a file could not be written; everything unpacked removed
+constexpr int UnsafeMember = 60;    // a member may not be unpacked; nothing unpacked
+constexpr int TooLarge = 61;        // beyond the size limits; everything unpacked removed
+constexpr int Unsupported = 81;     // a member's compression or encryption is not supported; not kept
 constexpr int PasswordMissing = 82; // a protected member was not unpacked: no or wrong password
 } // namespace UnzipCode
 
@@ -40,6 +40,9 @@ struct UnzipLimits {
     int64_t maxTotalBytes = int64_t(2) << 30;   // declared and actually written, all members
     int64_t ratioCheckAbove = int64_t(1) << 20; // members larger than this ...
     int64_t maxRatio = 200;                     // ... may not expand more than this
+    // Not a bound: a large .xml member unpacked whole stays in memory, held by
+    // the working folder (HoldWorkingFile), and its file is left empty.
+    bool holdLargeXml = false;
 };
 
 struct UnzipResult {

@@ -1,5 +1,6 @@
 #include "app/core/AppPaths.h"
 #include "app/core/RunState.h"
+#include "app/core/WorkingFolder.h"
 #include "app/ui/frmMain.h"
 #include "marks/LastReadPosition.h"
 #include "marks/UsageFile.h"
@@ -77,6 +78,20 @@ TEST_F(OpenPackageTest, AZipPackageOpensWithItsStyleSheetAndDescriptor)
     EXPECT_EQ(rs.XmlFileName, QStringLiteral("dagblad.xml"));
     ASSERT_EQ(rs.StyleSheetCount, 1);
     EXPECT_EQ(rs.StyleSheets[0].name, QStringLiteral("dagblad"));
+    EXPECT_TRUE(QDir(AppPaths::TempDir()).entryList(QDir::Files).isEmpty());
+}
+
+TEST_F(OpenPackageTest, ALargeDocumentIsReadFromMemoryAndLetGoAfterTheOpen)
+{
+    // Past the size from which an unpacked document stays in memory.
+    QByteArray xml = TestHome::ReadFile(AppPaths::SamplesDir() + QStringLiteral("/dagblad.xml"));
+    xml += "<!-- " + QByteArray(1 << 20, 'x') + " -->\r\n";
+    ASSERT_TRUE(ZipFixture::Write(zip, {ZipFixture::File("krant/dagblad.xml", xml)}));
+    ASSERT_TRUE(open(zip).has_value());
+    const RunState& rs = ::Run();
+    EXPECT_EQ(rs.DocInfo[1], QStringLiteral("Het Noorderlicht"));
+    EXPECT_EQ(rs.XmlDoc.getElementsByTagName(QStringLiteral("p")).length(), 238);
+    EXPECT_FALSE(HeldWorkingFile(AppPaths::TempDir() + QStringLiteral("/dagblad.xml")));
     EXPECT_TRUE(QDir(AppPaths::TempDir()).entryList(QDir::Files).isEmpty());
 }
 

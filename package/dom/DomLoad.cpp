@@ -396,7 +396,7 @@ bool ParseSingleByte(DomTree& tree, const char* bytes, size_t n, Encoding encodi
         error = {pugi::status_out_of_memory, QStringLiteral("Out of memory"), 1, 1};
         return false;
     }
-    const size_t size = static_cast<size_t>(Convert(in, n, table, buffer) - buffer);
+    const size_t size = static_cast<size_t>(ConvertOnBothCores(in, n, table, buffer) - buffer);
     std::vector<KeptWhitespace> kept;
     if (bool ok = false; ParsedWithEntities(tree, buffer, size, true, error, ok, kept))
         return ok;

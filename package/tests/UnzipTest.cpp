@@ -1,6 +1,7 @@
 #include "package/modUnzip.h"
 
 #include "app/core/RunState.h"
+#include "app/core/WorkingFolder.h"
 #include "package/tests/ZipFixture.h"
 #include "settings/modLanguage.h"
 #include "tests/support/FileSizeLimit.h"
@@ -387,6 +388,31 @@ TEST_F(UnzipTest, DecompressionBombsAreStoppedAndWhatWasWrittenIsRemoved)
     ASSERT_TRUE(ZipFixture::DeclareSize(m_zip, 10));
     expectReported(Unzip(m_zip, m_out), UnzipCode::TooLarge);
     EXPECT_TRUE(files().isEmpty());
+}
+
+TEST_F(UnzipTest, ALargeDocumentCanBeHeldInMemoryBehindAnEmptyFile)
+{
+    QByteArray text;
+    for (int i = 0; text.size() < (1 << 20); ++i)
+        text += "<p>Artikel " + QByteArray::number(i) + " over het weer.</p>\n";
+    UnzipLimits hold;
+    hold.holdLargeXml = true;
+    const QString path = m_out + QStringLiteral("/krant.xml");
+    ASSERT_TRUE(unzip({File("krant.xml", text), File("krant.css", "p {}")}, hold).ok());
+    EXPECT_EQ(files(), QStringList({"krant.css", "krant.xml"}));
+    EXPECT_EQ(QFileInfo(path).size(), 0);
+    const HeldFile held = HeldWorkingFile(path);
+    ASSERT_TRUE(held);
+    EXPECT_EQ(QByteArray(held.data.get(), qsizetype(held.size)), text);
+    EXPECT_EQ(WorkingFileSize(path), text.size());
+
+    // A later member of that name, let in, replaces what is held.
+    QDir(m_out).removeRecursively();
+    QDir().mkpath(m_out);
+    m_prompter.answer(PromptAnswer::Yes);
+    ASSERT_TRUE(unzip({File("a/krant.xml", text), File("b/krant.xml", "<k/>")}, hold).ok());
+    EXPECT_EQ(read("krant.xml"), "<k/>");
+    EXPECT_FALSE(HeldWorkingFile(path));
 }
 
 TEST_F(UnzipTest, DamagedArchivesAndMembersAreReportedAndNotKept)
