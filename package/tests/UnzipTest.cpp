@@ -4,6 +4,7 @@
 #include "package/tests/ZipFixture.h"
 #include "settings/modLanguage.h"
 #include "tests/support/FileSizeLimit.h"
+#include "tests/support/QStringPrinter.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestHome.h"
 
@@ -15,14 +16,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <ostream>
 #include <sys/mount.h>
 #include <sys/stat.h>
-
-inline void PrintTo(const QString& s, std::ostream* os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
 
 namespace {
 

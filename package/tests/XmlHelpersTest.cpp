@@ -3,6 +3,7 @@
 #include "app/core/AppPaths.h"
 #include "app/core/RunState.h"
 #include "tests/support/FileSizeLimit.h"
+#include "tests/support/QStringPrinter.h"
 #include "tests/support/TestHome.h"
 
 #include <QDir>
@@ -11,14 +12,6 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
-
-#include <ostream>
-
-// Readable failure messages (the same definition in each test file).
-inline void PrintTo(const QString& s, std::ostream* os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
 
 namespace {
 
