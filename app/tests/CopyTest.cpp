@@ -105,6 +105,11 @@ TEST_F(CopyTest, NothingSelectedTellsTheReaderAndLeavesTheClipboard)
     EXPECT_EQ(prompter.questions()[0].icon, PromptIcon::Information);
     EXPECT_EQ(clipboard(), QStringLiteral("before"));
     EXPECT_EQ(QApplication::focusWidget(), window->TextViewerView);
+    // The right button copies as well, and says the same.
+    QTest::mouseClick(window->TextViewerView->viewport(), Qt::RightButton, {}, QPoint(5, 5));
+    ASSERT_EQ(prompter.questions().size(), 2u);
+    EXPECT_EQ(prompter.questions()[1].text, SetLangTxt(1116));
+    EXPECT_EQ(clipboard(), QStringLiteral("before"));
 }
 
 TEST_F(CopyTest, SelectAllSelectsTheWholeTextForCopying)

@@ -176,19 +176,6 @@ TEST_F(PageNavigationTest, PageMovesGoFromWhereTheReaderIs)
     EXPECT_EQ(atCaret(), QStringLiteral("Pagina 1"));
 }
 
-TEST_F(PageNavigationTest, KeysMoveByPage)
-{
-    open(Newspaper());
-    nav.Perform(ActionFor(int(Qt::Key_PageDown), Qt::KeyboardModifiers(Qt::ControlModifier), KeyFocus::List));
-    EXPECT_EQ(::Run().CurrentLevel, 9);
-    nav.Perform(ActionFor(int(Qt::Key_PageDown), Qt::KeyboardModifiers(Qt::ControlModifier), KeyFocus::Text));
-    EXPECT_EQ(atCaret(), QStringLiteral("Pagina 1"));
-    nav.Perform(ActionFor(int(Qt::Key_PageDown), Qt::KeyboardModifiers(Qt::ControlModifier), KeyFocus::Text));
-    nav.Perform(ActionFor(int(Qt::Key_PageUp), Qt::KeyboardModifiers(Qt::ControlModifier), KeyFocus::Text));
-    EXPECT_EQ(article(), QStringLiteral("Dijken"));
-    EXPECT_EQ(atCaret(), QStringLiteral("Pagina 1"));
-}
-
 TEST_F(PageNavigationTest, OneLevelBookShowsTheChapterOfThePage)
 {
     open("<boek><titel>Reis</titel><hoofdstuk><titel><head>Een</head></titel><p>a</p><pagenum>5</pagenum><p>b</p>"
