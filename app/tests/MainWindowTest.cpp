@@ -6,11 +6,9 @@
 #include "navigation/NavList.h"
 #include "render/ui/TextViewerWidget.h"
 #include "settings/modLanguage.h"
-#include "tests/support/ScriptedPrompter.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QContextMenuEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -139,44 +137,6 @@ TEST_F(MainWindowTest, CommandLineIsOnePathWithItsBlanksAndQuotes)
     ASSERT_TRUE(startup.Main({QStringLiteral("/tmp/Mijn"), QStringLiteral("krant.xml")}));
     EXPECT_EQ(startup.commandLinePath(), QStringLiteral("/tmp/Mijn krant.xml"));
     EXPECT_TRUE(::Run().ArchiveOnOpen);
-}
-
-TEST_F(MainWindowTest, RightClickInTheTextNeverShowsAMenuAndDisablesPaste)
-{
-    Startup startup;
-    ASSERT_TRUE(startup.Main({}));
-    // The right-click copies; with nothing selected the reader is told so.
-    ScriptedPrompter prompter;
-    frmMain* w = startup.mainWindow();
-    w->TextViewerView->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
-
-    bool menuShown = false;
-    QTimer watcher;
-    QObject::connect(&watcher, &QTimer::timeout, [&] {
-        if (QApplication::activePopupWidget()) {
-            menuShown = true;
-            QApplication::activePopupWidget()->close();
-        }
-    });
-    watcher.start(5);
-
-    w->mnuEditPaste->setEnabled(true);
-    QWidget* area = w->TextViewerView->viewport();
-    QTest::mouseClick(area, Qt::RightButton, Qt::NoModifier, QPoint(10, 10));
-    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, QPoint(10, 10), area->mapToGlobal(QPoint(10, 10)));
-    QApplication::sendEvent(area, &menuEvent);
-    QTest::qWait(50);
-    EXPECT_FALSE(menuShown);
-    EXPECT_FALSE(w->mnuEditPaste->isEnabled());
-    ASSERT_EQ(prompter.questions().size(), 1u);
-    EXPECT_EQ(prompter.questions()[0].text, SetLangTxt(1116));
-
-    // A second right-click with Paste disabled changes nothing.
-    QTest::mouseClick(area, Qt::RightButton, Qt::NoModifier, QPoint(12, 12));
-    QTest::qWait(20);
-    EXPECT_FALSE(menuShown);
-    EXPECT_FALSE(w->mnuEditPaste->isEnabled());
 }
 
 TEST_F(MainWindowTest, FileExitEndsTheEventLoop)

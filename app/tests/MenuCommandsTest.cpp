@@ -1,22 +1,18 @@
 // Every command a reader can reach in the menus does something: an enabled
 // item is connected to its handler, and a submenu that is enabled holds one.
-#include "app/core/AppPaths.h"
 #include "app/core/RunState.h"
-#include "app/ui/frmMain.h"
 #include "package/modEntities.h"
 #include "render/TextState.h"
 #include "render/TextViewer.h"
 #include "settings/Options.h"
 #include "settings/modLanguage.h"
-#include "tests/support/FreshState.h"
-#include "tests/support/ScriptedPrompter.h"
+#include "tests/support/MainWindowFixture.h"
 
 #include <QAction>
 #include <QDir>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMetaMethod>
-#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -51,21 +47,8 @@ QStringList DeadCommands(QMenu* menu, const QString& path)
     return dead;
 }
 
-class MenuCommandsTest : public ::testing::Test {
+class MenuCommandsTest : public MainWindowFixture {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(PrepareForReading());
-        window = std::make_unique<frmMain>();
-        window->PlayWaveHook = [](const QString&) {};
-        window->Form_Load();
-    }
-    void TearDown() override
-    {
-        window.reset();
-        ResetProgramState();
-    }
-
     std::string deadCommands() const
     {
         QStringList dead;
@@ -75,17 +58,12 @@ protected:
         }
         return dead.join(QStringLiteral(", ")).toStdString();
     }
-
-    ScriptedPrompter prompter;
-    std::unique_ptr<frmMain> window;
 };
 
 TEST_F(MenuCommandsTest, NoEnabledCommandIsDeadBeforeInAListAndInTheText)
 {
     EXPECT_EQ(deadCommands(), "");
-    QString path = AppPaths::SamplesDir() + QStringLiteral("/dagblad.xml");
-    bool addOnly = false;
-    ASSERT_TRUE(window->OpenFile(path, addOnly));
+    openSample();
     EXPECT_EQ(deadCommands(), "");
     window->LevelDown();
     window->LevelDown();

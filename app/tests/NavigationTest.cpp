@@ -1,30 +1,16 @@
-#include "app/core/AppPaths.h"
 #include "app/core/RunState.h"
-#include "app/ui/frmMain.h"
 #include "navigation/NavList.h"
-#include "package/modEntities.h"
 #include "render/TextState.h"
 #include "render/TextViewer.h"
-#include "render/modCss2RTF.h"
 #include "render/ui/TextViewerWidget.h"
-#include "settings/Options.h"
-#include "settings/modFilesFolders.h"
-#include "settings/modLanguage.h"
-#include "tests/support/FreshState.h"
-#include "tests/support/ScriptedPrompter.h"
-#include "tests/support/TestHome.h"
+#include "tests/support/MainWindowFixture.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QDialog>
-#include <QDir>
-#include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
-#include <QRegularExpression>
-#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -32,38 +18,14 @@ namespace {
 
 // The main window on screen (offscreen), driven by key clicks to the focused control:
 // the moves themselves are tested without a window beside the navigator.
-class NavigationTest : public ::testing::Test {
+class NavigationTest : public MainWindowFixture {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(PrepareForReading());
-        window = std::make_unique<frmMain>();
-        window->PlayWaveHook = [this](const QString& path) { sounds << QFileInfo(path).fileName(); };
-        window->Form_Load();
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        MainWindowFixture::SetUp();
+        showWindow();
     }
-    void TearDown() override
-    {
-        window.reset();
-        ResetProgramState();
-    }
-
-    void openNewspaper()
-    {
-        QString path = AppPaths::SamplesDir() + QStringLiteral("/dagblad.xml");
-        bool addOnly = false;
-        ASSERT_TRUE(window->OpenFile(path, addOnly));
-        ASSERT_TRUE(::Run().DocumentOpen);
-    }
-
-    static QWidget* focus() { return QApplication::focusWidget(); }
-    static void key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier) { QTest::keyClick(focus(), k, mods); }
-    static void keypad(Qt::Key k) { key(k, Qt::KeypadModifier); }
-
-    int16_t level() const { return ::Run().CurrentLevel; }
     int row(int list) const { return window->NavLists->ListIndex(list); }
-    QStringList entries(int list) const { return window->NavLists->entries(list); }
     QString location() const { return window->txtLocation->text(); }
     int caret() const { return window->Viewer->SelStart(); }
     QString text() const { return window->Viewer->Text(); }
@@ -79,15 +41,11 @@ protected:
         EXPECT_EQ(focus(), window->TextViewerView);
         EXPECT_TRUE(window->TextViewerView->isVisible());
     }
-
-    ScriptedPrompter prompter;
-    std::unique_ptr<frmMain> window;
-    QStringList sounds;
 };
 
 TEST_F(NavigationTest, KeysMoveTheFocusWhereTheReaderGoesOn)
 {
-    openNewspaper();
+    openSample();
     expectListFocused(1);
     // Letters never move a list by themselves; Down goes through the reading moves.
     key(Qt::Key_S);
@@ -118,7 +76,7 @@ TEST_F(NavigationTest, KeysMoveTheFocusWhereTheReaderGoesOn)
 
 TEST_F(NavigationTest, ReadingKeysAlsoActFromTheTitleAndLocationBoxes)
 {
-    openNewspaper();
+    openSample();
     window->txtTitle->setFocus();
     ASSERT_EQ(focus(), window->txtTitle);
     keypad(Qt::Key_9);
@@ -139,7 +97,7 @@ TEST_F(NavigationTest, ReadingKeysAlsoActFromTheTitleAndLocationBoxes)
 
 TEST_F(NavigationTest, ButtonsAndMenuDoTheSameMoves)
 {
-    openNewspaper();
+    openSample();
     EXPECT_FALSE(window->cmdLevelUp->isEnabled());
     EXPECT_FALSE(window->cmdPrevArticle->isEnabled());
     EXPECT_TRUE(window->cmdNextArticle->isEnabled());
@@ -168,7 +126,7 @@ TEST_F(NavigationTest, ButtonsAndMenuDoTheSameMoves)
 
 TEST_F(NavigationTest, KeysActOnTheirOwnReleaseOnly)
 {
-    openNewspaper();
+    openSample();
     // A flagged release is swallowed once.
     ::Run().IgnoreNextKeyUp = true;
     key(Qt::Key_Right);
@@ -196,7 +154,7 @@ TEST_F(NavigationTest, KeysActOnTheirOwnReleaseOnly)
 
 TEST_F(NavigationTest, TheFirstKeyAfterADialogActs)
 {
-    openNewspaper();
+    openSample();
     // Closed with the mouse: no key release follows, and none may be swallowed.
     QTimer::singleShot(0, [] {
         auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
@@ -223,7 +181,7 @@ TEST_F(NavigationTest, TheFirstKeyAfterADialogActs)
 
 TEST_F(NavigationTest, SizeKeysAndTheKeyThatClosesTheAbstract)
 {
-    openNewspaper();
+    openSample();
     key(Qt::Key_Right);
     key(Qt::Key_Question, Qt::ShiftModifier);
     ASSERT_EQ(prompter.questions().size(), 1u);
@@ -251,7 +209,7 @@ TEST_F(NavigationTest, SizeKeysAndTheKeyThatClosesTheAbstract)
 
 TEST_F(NavigationTest, ParagraphKeysFollowTheLaidOutText)
 {
-    openNewspaper();
+    openSample();
     key(Qt::Key_Right);
     key(Qt::Key_Right);
     const QString t = text();

@@ -1,7 +1,6 @@
 #include "app/core/AppPaths.h"
 #include "app/core/RunState.h"
 #include "app/core/WorkingFolder.h"
-#include "app/ui/frmMain.h"
 #include "marks/LastReadPosition.h"
 #include "marks/UsageFile.h"
 #include "package/Container.h"
@@ -9,7 +8,7 @@
 #include "package/modUnzip.h"
 #include "package/tests/ZipFixture.h"
 #include "settings/modLanguage.h"
-#include "tests/support/ScriptedPrompter.h"
+#include "tests/support/MainWindowFixture.h"
 #include "tests/support/TestHome.h"
 
 #include <QDir>
@@ -19,38 +18,19 @@
 
 namespace {
 
-using Kind = ScriptedPrompter::Question::Kind;
-
-class OpenPackageTest : public ::testing::Test {
+class OpenPackageTest : public MainWindowFixture {
 protected:
     void SetUp() override
     {
-        ResetRunState();
+        MainWindowFixture::SetUp();
         ResetUnzipPasswordPrompt();
         QFile::remove(KeyStore::DefaultPath());
-        // A document read in an earlier test would be offered at its last read position.
-        QDir(AppPaths::DufDir()).removeRecursively();
-        QDir(AppPaths::TempDir()).removeRecursively();
-        QDir().mkpath(AppPaths::TempDir());
-        LoadLang(QStringLiteral("English"));
-        window = std::make_unique<frmMain>();
-        window->Form_Load();
         const QString samples = AppPaths::SamplesDir() + QLatin1Char('/');
         zip = files.filePath(QStringLiteral("dagblad.cxb"));
         ASSERT_TRUE(ZipFixture::Write(
             zip, {ZipFixture::File("krant/dagblad.xml", TestHome::ReadFile(samples + "dagblad.xml")),
                   ZipFixture::File("stijl/dagblad.css", "krant { }"),
                   ZipFixture::File("news.xdf", TestHome::ReadFile(AppPaths::DefaultDir() + "/news.xdf"))}));
-    }
-    void TearDown() override
-    {
-        window.reset();
-        ResetRunState();
-    }
-    std::optional<std::array<QString, 8>> open(QString path)
-    {
-        bool addOnly = false;
-        return window->OpenFile(path, addOnly);
     }
     QString encrypt(const QString& passphrase)
     {
@@ -62,10 +42,8 @@ protected:
         return exb;
     }
 
-    ScriptedPrompter prompter;
     QTemporaryDir files;
     QString zip;
-    std::unique_ptr<frmMain> window;
 };
 
 TEST_F(OpenPackageTest, AZipPackageOpensWithItsStyleSheetAndDescriptor)

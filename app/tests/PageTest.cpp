@@ -1,57 +1,29 @@
 // Page moves in the real window, offscreen: keys, the Navigation menu and the Page dialog.
-#include "app/core/AppPaths.h"
 #include "app/core/RunState.h"
-#include "app/ui/frmMain.h"
 #include "navigation/NavList.h"
 #include "navigation/Navigator.h"
 #include "navigation/ui/frmGotoPage.h"
 #include "render/TextViewer.h"
 #include "render/ui/TextViewerWidget.h"
 #include "settings/modLanguage.h"
-#include "tests/support/FreshState.h"
-#include "tests/support/ScriptedPrompter.h"
+#include "tests/support/MainWindowFixture.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QLineEdit>
 #include <QListView>
-#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
 
-class PageTest : public ::testing::Test {
+class PageTest : public MainWindowFixture {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(PrepareForReading());
-        window = std::make_unique<frmMain>();
-        window->PlayWaveHook = [](const QString&) {};
-        window->Form_Load();
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-        QString path = AppPaths::SamplesDir() + QStringLiteral("/dagblad.xml");
-        bool addOnly = false;
-        ASSERT_TRUE(window->OpenFile(path, addOnly));
+        MainWindowFixture::SetUp();
+        showWindow();
+        openSample();
     }
-    void TearDown() override
-    {
-        window.reset();
-        ResetProgramState();
-    }
-    static QWidget* focus() { return QApplication::focusWidget(); }
-    static void key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier) { QTest::keyClick(focus(), k, mods); }
-    // The shown text from the caret to the end of its line.
-    QString atCaret() const
-    {
-        const QString t = window->Viewer->Text();
-        const int c = window->Viewer->SelStart();
-        return t.mid(c, t.indexOf(QStringLiteral("\r\n"), c) - c);
-    }
-
-    ScriptedPrompter prompter;
-    std::unique_ptr<frmMain> window;
 };
 
 TEST_F(PageTest, CtrlPageDownAndUpMoveByPageIntoTheText)

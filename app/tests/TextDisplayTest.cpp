@@ -1,14 +1,12 @@
 #include "app/core/AppPaths.h"
 #include "app/core/RunState.h"
-#include "app/ui/frmMain.h"
 #include "navigation/NavList.h"
 #include "package/modEntities.h"
 #include "render/TextState.h"
 #include "render/TextViewer.h"
 #include "settings/Options.h"
 #include "settings/modLanguage.h"
-#include "tests/support/FreshState.h"
-#include "tests/support/ScriptedPrompter.h"
+#include "tests/support/MainWindowFixture.h"
 #include "tests/support/TestHome.h"
 
 #include <QAction>
@@ -22,25 +20,17 @@ namespace {
 
 // The bundled newspaper opened in the main window, shown with the system sheet
 // "standaard" (the descriptor's default: a plain XML file brings no sheet).
-class TextDisplayTest : public ::testing::Test {
+class TextDisplayTest : public MainWindowFixture {
 protected:
+    // No sheet read beforehand: what the text shows comes from the opening.
     void SetUp() override
     {
         ResetProgramState();
         QDir().mkpath(AppPaths::TempDir());
         LoadLang(QStringLiteral("English"));
         LoadEntityMapping();
-        window = std::make_unique<frmMain>();
-        window->Form_Load();
-        QString path = AppPaths::SamplesDir() + QStringLiteral("/dagblad.xml");
-        bool addOnly = false;
-        ASSERT_TRUE(window->OpenFile(path, addOnly));
-        ASSERT_TRUE(::Run().DocumentOpen);
-    }
-    void TearDown() override
-    {
-        window.reset();
-        ResetProgramState();
+        makeWindow();
+        openSample();
     }
 
     // Selects section k, article j (both from 0) as the navigation lists would.
@@ -60,9 +50,6 @@ protected:
         c.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor);
         return c.charFormat().fontPointSize();
     }
-
-    ScriptedPrompter prompter;
-    std::unique_ptr<frmMain> window;
 };
 
 TEST_F(TextDisplayTest, LoadTextShowsTheSelectedArticleHidden)

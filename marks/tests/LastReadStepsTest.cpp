@@ -6,16 +6,9 @@
 #include "app/core/DocumentFiles.h"
 #include "app/core/RunState.h"
 #include "marks/UsageFile.h"
-#include "navigation/NavList.h"
-#include "navigation/NavigationHost.h"
-#include "navigation/Navigator.h"
-#include "package/DocumentOpening.h"
-#include "render/TextAssembly.h"
 #include "render/TextState.h"
-#include "render/TextViewer.h"
 #include "settings/Options.h"
-#include "tests/support/FreshState.h"
-#include "tests/support/ScriptedPrompter.h"
+#include "tests/support/ReadingFixture.h"
 #include "tests/support/TestHome.h"
 
 #include <QDir>
@@ -23,17 +16,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-struct QuietHost : NavigationHost {
-    int focused = -1;
-    void focusList(int level) override { focused = level; }
-    void focusText() override { focused = 9; }
-    void listsChanged() override {}
-    void setLocation(const QString&) override {}
-    void playSound(const QString&) override {}
-    void setNavigationOptions(bool, bool, bool) override {}
-    void menuOptionsChanged() override {}
-};
 
 // Two sections; the second holds 15 articles, the last of them long.
 QByteArray GeneratedPaper()
@@ -56,13 +38,8 @@ QByteArray GeneratedPaper()
     return xml + "</krant>";
 }
 
-class LastReadStepsTest : public ::testing::Test {
+class LastReadStepsTest : public ReadingFixture {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(PrepareForReading());
-        QDir(AppPaths::DufDir()).removeRecursively();
-    }
     void TearDown() override
     {
         CloseDocumentUsageFile();
@@ -108,11 +85,7 @@ protected:
     // Into entry row1 of the first list and row2 of the second, then the text at caret.
     void readTo(int row1, int row2, int caret)
     {
-        lists.setListIndex(1, row1);
-        nav.LevelDown();
-        lists.setListIndex(2, row2);
-        nav.LevelDown();
-        ASSERT_EQ(::Run().CurrentLevel, 9);
+        openEntry(row1, row2);
         viewer.setSelStart(caret);
     }
     LastReadBookmark stored() const
@@ -124,12 +97,6 @@ protected:
     static QString errorLog() { return QString::fromUtf8(TestHome::ReadFile(AppPaths::ErrorLogPath())); }
     QString newspaper() const { return AppPaths::SamplesDir() + QStringLiteral("/dagblad.xml"); }
 
-    ScriptedPrompter prompter;
-    NavList lists{3};
-    TextViewer viewer;
-    TextAssembly assembly{viewer};
-    QuietHost host;
-    Navigator nav{lists, viewer, assembly, host};
     QStringList questions;
     bool answer = true;
 };

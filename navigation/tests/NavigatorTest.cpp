@@ -3,76 +3,19 @@
 // actions by the key table, and a host that records what the window would show.
 #include "navigation/Navigator.h"
 
-#include "app/core/AppPaths.h"
-#include "app/core/RunState.h"
-#include "navigation/NavList.h"
-#include "navigation/NavigationHost.h"
-#include "package/DocumentOpening.h"
 #include "package/NavIndex.h"
-#include "package/modEntities.h"
-#include "render/TextAssembly.h"
 #include "render/TextState.h"
-#include "render/TextViewer.h"
-#include "render/modCss2RTF.h"
 #include "settings/Options.h"
-#include "settings/modFilesFolders.h"
 #include "settings/modLanguage.h"
-#include "tests/support/FreshState.h"
-#include "tests/support/ScriptedPrompter.h"
-#include "tests/support/TestHome.h"
+#include "tests/support/ReadingFixture.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
 namespace {
 
-struct RecordingHost : NavigationHost {
-    int focusedList = -1;
-    QString location;
-    QStringList sounds;
-    bool up = false, next = false, previous = false;
-    int menuUpdates = 0;
-
-    void focusList(int level) override { focusedList = level; }
-    void focusText() override { focusedList = 9; }
-    void listsChanged() override {}
-    void setLocation(const QString& text) override { location = text; }
-    void playSound(const QString& name) override { sounds << name; }
-    void setNavigationOptions(bool levelUp, bool nextArticle, bool previousArticle) override
-    {
-        up = levelUp;
-        next = nextArticle;
-        previous = previousArticle;
-    }
-    void menuOptionsChanged() override { ++menuUpdates; }
-};
-
-class NavigatorTest : public ::testing::Test {
+class NavigatorTest : public ReadingFixture {
 protected:
-    void SetUp() override { ASSERT_TRUE(PrepareForReading()); }
-    void TearDown() override { ResetProgramState(); }
-
-    void open(const QString& path)
-    {
-        const OpenOutcome outcome = OpenDocumentFile(path, false, {});
-        ASSERT_TRUE(outcome.opened()) << int(outcome.result);
-        nav.ShowFirstLevel();
-        ASSERT_TRUE(::Run().DocumentOpen);
-    }
-    void openNewspaper() { open(AppPaths::SamplesDir() + QStringLiteral("/dagblad.xml")); }
-    // A document and its descriptor in the working folder, loaded as a package would be.
-    void openFromWorkingFolder(const QByteArray& xml, const QByteArray& xdf)
-    {
-        const QString temp = AppPaths::TempDir() + QLatin1Char('/');
-        ASSERT_TRUE(TestHome::WriteFile(temp + QStringLiteral("doc.xml"), xml));
-        ASSERT_TRUE(TestHome::WriteFile(temp + QStringLiteral("doc.xdf"), xdf));
-        ASSERT_TRUE(LoadDocumentFromWorkingFolder(QStringLiteral("/somewhere/doc.zip"), false).opened());
-        nav.ShowFirstLevel();
-    }
-
     // A reading key released where the reader is: in the text at level 9, else in the shown list.
     void key(int k, Qt::KeyboardModifiers mods = Qt::NoModifier)
     {
@@ -81,37 +24,29 @@ protected:
     }
     void keypad(int k) { key(k, Qt::KeypadModifier); }
 
-    int16_t level() const { return ::Run().CurrentLevel; }
     int row(int list) const { return lists.ListIndex(list); }
     QStringList entries(int list) const { return lists.entries(list); }
     int caret() const { return viewer.SelStart(); }
     QString text() const { return viewer.Text(); }
     void expectListShown(int list)
     {
-        EXPECT_EQ(host.focusedList, list);
+        EXPECT_EQ(host.focused, list);
         EXPECT_TRUE(lists.isVisible(list));
         EXPECT_FALSE(viewer.isVisible());
     }
     void expectTextShown()
     {
         EXPECT_EQ(level(), 9);
-        EXPECT_EQ(host.focusedList, 9);
+        EXPECT_EQ(host.focused, 9);
         EXPECT_TRUE(viewer.isVisible());
         for (int i = 0; i < lists.count(); ++i)
             EXPECT_FALSE(lists.isVisible(i)) << i;
     }
-
-    ScriptedPrompter prompter;
-    NavList lists{3};
-    TextViewer viewer;
-    TextAssembly assembly{viewer};
-    RecordingHost host;
-    Navigator nav{lists, viewer, assembly, host};
 };
 
 TEST_F(NavigatorTest, SectionsArticlesAndText)
 {
-    openNewspaper();
+    openSample();
     EXPECT_EQ(level(), 1);
     ASSERT_EQ(entries(1).size(), 12);
     EXPECT_EQ(entries(1).first(), QStringLiteral("Voorpagina")); // no counts on the section list
@@ -178,7 +113,7 @@ TEST_F(NavigatorTest, SectionsArticlesAndText)
 
 TEST_F(NavigatorTest, ArticlesCrossSectionsWithSoundsAndStopAtTheEnds)
 {
-    openNewspaper();
+    openSample();
     key(Qt::Key_Right);
     key(Qt::Key_End);
     EXPECT_EQ(row(2), 4);
@@ -236,7 +171,7 @@ TEST_F(NavigatorTest, ArticlesCrossSectionsWithSoundsAndStopAtTheEnds)
 
 TEST_F(NavigatorTest, AbstractIsFoundByATitleWithAnApostrophe)
 {
-    openNewspaper();
+    openSample();
     key(Qt::Key_Right);
     key(Qt::Key_Down); // "Oma's appeltaart ..."
     key(Qt::Key_Question, Qt::ShiftModifier);
@@ -253,7 +188,7 @@ TEST_F(NavigatorTest, AbstractIsFoundByATitleWithAnApostrophe)
 
 TEST_F(NavigatorTest, PhraseAndParagraphMoves)
 {
-    openNewspaper();
+    openSample();
     key(Qt::Key_Right);
     key(Qt::Key_Right);
     const QString t = text();

@@ -2,33 +2,13 @@
 // text model and a host that records what the window would show.
 #include "navigation/Navigator.h"
 
-#include "app/core/AppPaths.h"
-#include "app/core/RunState.h"
-#include "navigation/NavList.h"
-#include "navigation/NavigationHost.h"
-#include "package/DocumentOpening.h"
-#include "render/TextAssembly.h"
-#include "render/TextViewer.h"
 #include "settings/Options.h"
 #include "settings/modLanguage.h"
-#include "tests/support/FreshState.h"
-#include "tests/support/ScriptedPrompter.h"
-#include "tests/support/TestHome.h"
+#include "tests/support/ReadingFixture.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-struct PageHost : NavigationHost {
-    int focused = -1;
-    void focusList(int level) override { focused = level; }
-    void focusText() override { focused = 9; }
-    void listsChanged() override {}
-    void setLocation(const QString&) override {}
-    void playSound(const QString&) override {}
-    void setNavigationOptions(bool, bool, bool) override {}
-    void menuOptionsChanged() override {}
-};
 
 const QByteArray NewspaperXdf =
     "DOC_TITLE_TAG=krantnaam\nNAV_LEVEL1=rubriek/titel/head\nNAV_LEVEL2=artikel/titel/head\n";
@@ -52,46 +32,24 @@ QByteArray Newspaper()
            "</rubriek></krant>";
 }
 
-class PageNavigationTest : public ::testing::Test {
+class PageNavigationTest : public ReadingFixture {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(PrepareForReading());
+        ReadingFixture::SetUp();
         Opts().ShowWordCount = false;
     }
-    void TearDown() override { ResetProgramState(); }
 
-    void open(const QByteArray& xml, const QByteArray& xdf = NewspaperXdf)
-    {
-        const QString temp = AppPaths::TempDir() + QLatin1Char('/');
-        ASSERT_TRUE(TestHome::WriteFile(temp + QStringLiteral("doc.xml"), xml));
-        ASSERT_TRUE(TestHome::WriteFile(temp + QStringLiteral("doc.xdf"), xdf));
-        ASSERT_TRUE(LoadDocumentFromWorkingFolder(QStringLiteral("/somewhere/doc.zip"), false).opened());
-        nav.ShowFirstLevel();
-    }
+    void open(const QByteArray& xml, const QByteArray& xdf = NewspaperXdf) { openFromWorkingFolder(xml, xdf); }
     void page(int16_t index) { nav.GoPage(index); }
     void goTo(const QString& label)
     {
         prompter.answerInput(label);
         page(0);
     }
-    // The text from the caret to the end of its line.
-    QString atCaret() const
-    {
-        const QString t = viewer.Text();
-        const int c = viewer.SelStart();
-        return t.mid(c, t.indexOf(QStringLiteral("\r\n"), c) - c);
-    }
     QString article() const { return nav.SelectedEntry(::Run().NavLevelCount); }
     int messages() const { return int(prompter.questions().size()); }
     QString lastMessage() const { return prompter.questions().empty() ? QString() : prompter.questions().back().text; }
-
-    ScriptedPrompter prompter;
-    NavList lists{3};
-    TextViewer viewer;
-    TextAssembly assembly{viewer};
-    PageHost host;
-    Navigator nav{lists, viewer, assembly, host};
 };
 
 TEST_F(PageNavigationTest, NextPageWalksEveryMarkInDocumentOrder)
@@ -215,19 +173,6 @@ TEST_F(PageNavigationTest, PageMovesGoFromWhereTheReaderIs)
     lists.setListIndex(1, 1);
     page(2);
     EXPECT_EQ(article(), QStringLiteral("Wegen"));
-    EXPECT_EQ(atCaret(), QStringLiteral("Pagina 1"));
-}
-
-TEST_F(PageNavigationTest, KeysMoveByPage)
-{
-    open(Newspaper());
-    nav.Perform(ActionFor(int(Qt::Key_PageDown), Qt::KeyboardModifiers(Qt::ControlModifier), KeyFocus::List));
-    EXPECT_EQ(::Run().CurrentLevel, 9);
-    nav.Perform(ActionFor(int(Qt::Key_PageDown), Qt::KeyboardModifiers(Qt::ControlModifier), KeyFocus::Text));
-    EXPECT_EQ(atCaret(), QStringLiteral("Pagina 1"));
-    nav.Perform(ActionFor(int(Qt::Key_PageDown), Qt::KeyboardModifiers(Qt::ControlModifier), KeyFocus::Text));
-    nav.Perform(ActionFor(int(Qt::Key_PageUp), Qt::KeyboardModifiers(Qt::ControlModifier), KeyFocus::Text));
-    EXPECT_EQ(article(), QStringLiteral("Dijken"));
     EXPECT_EQ(atCaret(), QStringLiteral("Pagina 1"));
 }
 

@@ -3,6 +3,7 @@
 #include "package/KeyStore.h"
 #include "package/modDecrypt.h"
 #include "settings/modLanguage.h"
+#include "tests/support/QStringPrinter.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestHome.h"
 
@@ -15,11 +16,6 @@
 
 #include <ostream>
 #include <sys/stat.h>
-
-inline void PrintTo(const QString& s, std::ostream* os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
 
 namespace Container {
 inline void PrintTo(Error e, std::ostream* os)
@@ -167,8 +163,10 @@ TEST_F(ContainerTest, TamperingTruncationAndTrailingDataAreRefusedAndLeaveNoOutp
         {"trailing chunk copy", good + good.right(cipherChunk), Error::TrailingData, false},
         {"length changed to match a cut", WithField(good.left(good.size() - cipherChunk), 44, 10'000 - 1024, 8),
          Error::WrongKey, false},
-        {"chunks swapped", good.left(data) + good.mid(data + cipherChunk, cipherChunk) +
-                               good.mid(data, cipherChunk) + good.mid(data + 2 * cipherChunk), Error::Damaged},
+        {"chunks swapped",
+         good.left(data) + good.mid(data + cipherChunk, cipherChunk) + good.mid(data, cipherChunk) +
+             good.mid(data + 2 * cipherChunk),
+         Error::Damaged},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -208,8 +206,7 @@ TEST_F(ContainerTest, ForeignAndAbsurdHeadersAreRefusedBeforeAnyWork)
         {"huge memory", WithField(good, 16, ~uint64_t(0) - 1023, 8), Error::BadParameters},
         {"too little memory", WithField(good, 16, 1024, 8), Error::BadParameters},
         {"memory not in KiB", WithField(good, 16, 65 * 1024 + 1, 8), Error::BadParameters},
-        {"16 passes over 1 GiB", WithField(WithField(good, 12, 16, 4), 16, uint64_t(1) << 30, 8),
-         Error::BadParameters},
+        {"16 passes over 1 GiB", WithField(WithField(good, 12, 16, 4), 16, uint64_t(1) << 30, 8), Error::BadParameters},
         {"chunk of 16 bytes", WithField(good, 40, 16, 4), Error::UnsupportedVersion},
         {"chunk of 64 MiB", WithField(good, 40, 64 << 20, 4), Error::UnsupportedVersion},
         {"key id longer than the file", WithField(good.left(70), 52, 200, 1), Error::Truncated},

@@ -5,6 +5,7 @@
 #include "package/tests/ZipFixture.h"
 #include "settings/modLanguage.h"
 #include "tests/support/FileSizeLimit.h"
+#include "tests/support/QStringPrinter.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestHome.h"
 
@@ -16,14 +17,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <ostream>
 #include <sys/mount.h>
 #include <sys/stat.h>
-
-inline void PrintTo(const QString& s, std::ostream* os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
 
 namespace {
 

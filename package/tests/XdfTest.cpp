@@ -2,20 +2,13 @@
 
 #include "app/core/AppPaths.h"
 #include "app/core/RunState.h"
+#include "tests/support/QStringPrinter.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestHome.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-
-#include <ostream>
-
-// Readable failure messages (the same definition in each test file).
-inline void PrintTo(const QString& s, std::ostream* os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
 
 namespace {
 

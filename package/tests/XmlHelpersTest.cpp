@@ -3,22 +3,14 @@
 #include "app/core/AppPaths.h"
 #include "app/core/RunState.h"
 #include "tests/support/FileSizeLimit.h"
+#include "tests/support/QStringPrinter.h"
 #include "tests/support/TestHome.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
-
-#include <ostream>
-
-// Readable failure messages (the same definition in each test file).
-inline void PrintTo(const QString& s, std::ostream* os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
 
 namespace {
 
@@ -251,14 +243,12 @@ TEST_F(XmlHelpersTest, AFailedSaveLeavesTheOldFileWholeAndIsLoggedOnce)
     EXPECT_EQ(Logged("SaveFormattedXML"), logged + 1);
 }
 
-TEST_F(XmlHelpersTest, SavingALargeCatalogueIsQuick)
+// How fast is for the benchmark; here, that a large catalogue comes back whole.
+TEST_F(XmlHelpersTest, ALargeCatalogueIsSavedWhole)
 {
     const DomDocument doc = Catalogue(5000);
     const QString path = m_dir.filePath(QStringLiteral("big.xml"));
-    QElapsedTimer timer;
-    timer.start();
     ASSERT_TRUE(SaveFormattedXML(doc.documentElement(), path));
-    EXPECT_LT(timer.elapsed(), 1000);
     DomDocument back;
     ASSERT_TRUE(back.load(path));
     EXPECT_EQ(back.selectNodes(QStringLiteral("//book")).length(), 5000);

@@ -6,36 +6,17 @@
 
 #include "app/core/AppPaths.h"
 #include "app/core/RunState.h"
-#include "navigation/NavList.h"
-#include "navigation/NavigationHost.h"
-#include "navigation/Navigator.h"
-#include "package/DocumentOpening.h"
-#include "render/TextAssembly.h"
 #include "render/TextState.h"
-#include "render/TextViewer.h"
 #include "search/SearchChoices.h"
 #include "search/SearchEntries.h"
 #include "search/SearchHost.h"
 #include "search/TextSearch.h"
 #include "settings/modLanguage.h"
-#include "tests/support/FreshState.h"
-#include "tests/support/ScriptedPrompter.h"
+#include "tests/support/ReadingFixture.h"
 #include "tests/support/TestHome.h"
 
 #include <functional>
 #include <gtest/gtest.h>
-
-struct RecordingNavigationHost : NavigationHost {
-    int focused = -1;
-    QString location;
-    void focusList(int level) override { focused = level; }
-    void focusText() override { focused = 9; }
-    void listsChanged() override {}
-    void setLocation(const QString& text) override { location = text; }
-    void playSound(const QString&) override {}
-    void setNavigationOptions(bool, bool, bool) override {}
-    void menuOptionsChanged() override {}
-};
 
 struct RecordingSearchHost : SearchHost {
     int windowShown = 0;
@@ -54,11 +35,11 @@ struct RecordingSearchHost : SearchHost {
     void searchPlaceChanged(bool) override { ++placeChanges; }
 };
 
-class SearchFixture : public ::testing::Test {
+class SearchFixture : public ReadingFixture {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(PrepareForReading());
+        ReadingFixture::SetUp();
         ResetSearchChoices();
         ForgetSearchableEntries();
     }
@@ -69,11 +50,7 @@ protected:
         ResetProgramState();
     }
 
-    void openNewspaper()
-    {
-        ASSERT_TRUE(OpenDocumentFile(AppPaths::SamplesDir() + QStringLiteral("/dagblad.xml"), false, {}).opened());
-        nav.ShowFirstLevel();
-    }
+    void openNewspaper() { openSample(); }
     // A newspaper of our own: sections of articles, each article a list of paragraphs.
     void openPaper(const std::vector<std::vector<QStringList>>& sections)
     {
@@ -120,16 +97,6 @@ protected:
     }
     // The rows of the results list.
     QStringList results() const { return lists.entries(0); }
-    int16_t level() const { return ::Run().CurrentLevel; }
-    // Opens the entry at this path (level-1 row, level-2 row) in the document's own lists.
-    void openEntry(int section, int article)
-    {
-        lists.setListIndex(1, section);
-        nav.LevelDown();
-        lists.setListIndex(2, article);
-        nav.LevelDown();
-        ASSERT_EQ(level(), 9);
-    }
     std::vector<QString> questionTexts() const
     {
         std::vector<QString> texts;
@@ -138,12 +105,6 @@ protected:
         return texts;
     }
 
-    ScriptedPrompter prompter;
-    NavList lists{3};
-    TextViewer viewer;
-    TextAssembly assembly{viewer};
-    RecordingNavigationHost host;
-    Navigator nav{lists, viewer, assembly, host};
     RecordingSearchHost searchHost;
     TextSearch search{nav, lists, viewer, searchHost};
 };

@@ -5,6 +5,7 @@
 #include "settings/modFilesFolders.h"
 #include "settings/modLanguage.h"
 #include "settings/modTTFont.h"
+#include "tests/support/QStringPrinter.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestHome.h"
 
@@ -14,13 +15,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <ostream>
 #include <tuple>
-
-void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
 
 namespace {
 

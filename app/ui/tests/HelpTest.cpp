@@ -3,12 +3,10 @@
 #include "app/core/HelpFile.h"
 #include "app/ui/frmAbout.h"
 #include "app/ui/frmHelp.h"
-#include "app/ui/frmMain.h"
 #include "navigation/KeyTable.h"
 #include "settings/modFilesFolders.h"
 #include "settings/modLanguage.h"
-#include "tests/support/FreshState.h"
-#include "tests/support/ScriptedPrompter.h"
+#include "tests/support/MainWindowFixture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -108,22 +106,19 @@ TEST(HelpFileTest, ALanguageWithoutManualGetsTheEnglishOne)
     EXPECT_TRUE(HelpFilePath(QStringLiteral("/nowhere"), QStringLiteral("English")).isEmpty());
 }
 
-class HelpWindowTest : public ::testing::Test {
+class HelpWindowTest : public MainWindowFixture {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(PrepareForReading());
-        window = std::make_unique<frmMain>();
-        window->Form_Load();
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        MainWindowFixture::SetUp();
+        showWindow();
         window->txtTitle->setFocus();
     }
     void TearDown() override
     {
         window.reset();
         LoadLang(QStringLiteral("English"));
-        ResetProgramState();
+        MainWindowFixture::TearDown();
     }
     // Runs `reader` in the modal window that the command opens.
     void whileOpen(QAction* command, std::function<void(QDialog*)> reader)
@@ -142,9 +137,6 @@ protected:
         EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
         EXPECT_TRUE(QTest::qWaitFor([this] { return QApplication::focusWidget() == window->txtTitle; }));
     }
-
-    ScriptedPrompter prompter;
-    std::unique_ptr<frmMain> window;
 };
 
 TEST_F(HelpWindowTest, TheManualOpensInTheInterfaceLanguageAndEscapeGivesTheFocusBack)

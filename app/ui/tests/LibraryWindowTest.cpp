@@ -3,7 +3,6 @@
 #include "app/core/AppPaths.h"
 #include "app/core/RunState.h"
 #include "app/ui/Startup.h"
-#include "app/ui/frmMain.h"
 #include "library/frmLibrary.h"
 #include "library/ui/frmOpenBook.h"
 #include "package/Container.h"
@@ -14,7 +13,7 @@
 #include "settings/SettingsStore.h"
 #include "settings/modLanguage.h"
 #include "tests/support/FreshState.h"
-#include "tests/support/ScriptedPrompter.h"
+#include "tests/support/MainWindowFixture.h"
 #include "tests/support/TestHome.h"
 
 #include <QAction>
@@ -29,7 +28,7 @@
 
 namespace {
 
-class LibraryWindowTest : public ::testing::Test {
+class LibraryWindowTest : public MainWindowFixture {
 protected:
     void SetUp() override
     {
@@ -44,10 +43,8 @@ protected:
         QDir().mkpath(m_folder);
         Opts().LibraryLocation = Opts().LibraryLocationText = m_folder;
         Library().Mounts = [] { return std::vector<MountEntry>{}; };
-        window = std::make_unique<frmMain>();
-        window->PlayWaveHook = [](const QString&) {};
+        makeWindow();
         window->StartNewInstance = [this](const QString& path) { m_started << path; };
-        window->Form_Load();
         ASSERT_TRUE(Library().LoadLibrary());
     }
     void TearDown() override
@@ -55,7 +52,7 @@ protected:
         window.reset();
         Library().Mounts = nullptr;
         Library().Unload();
-        ResetProgramState();
+        MainWindowFixture::TearDown();
     }
     // The sample newspaper under another id and title.
     QString Paper(const QString& path, const QString& id, const QString& title)
@@ -65,11 +62,6 @@ protected:
         xml.replace("NOORDERLICHT-20261205", id.toUtf8());
         TestHome::WriteFile(path, xml);
         return path;
-    }
-    std::optional<std::array<QString, 8>> Open(QString path)
-    {
-        bool addOnly = false;
-        return window->OpenFile(path, addOnly);
     }
     QStringList RecentCaptions() const
     {
@@ -85,8 +77,6 @@ protected:
     QString m_root;
     QString m_folder;
     QStringList m_started;
-    ScriptedPrompter prompter;
-    std::unique_ptr<frmMain> window;
 };
 
 TEST_F(LibraryWindowTest, AnOpenedDocumentIsCataloguedAndArchivedBeforeItIsShown)
@@ -94,7 +84,7 @@ TEST_F(LibraryWindowTest, AnOpenedDocumentIsCataloguedAndArchivedBeforeItIsShown
     Opts().CopyToLibrary = true;
     ::Run().ArchiveOnOpen = true;
     const QString outside = Paper(m_root + "/downloads/krant.xml", "K1", "Krant & Co");
-    ASSERT_TRUE(Open(outside));
+    ASSERT_TRUE(open(outside));
     EXPECT_TRUE(::Run().DocumentOpen);
     const auto entry = Library().FindEntry(::Run().DocumentId);
     ASSERT_TRUE(entry);
@@ -173,8 +163,7 @@ TEST_F(LibraryWindowTest, FileOpenShowsTheLibraryAndEnterOpensWithTheSectionList
     const QString path = Paper(m_folder + "/krant.xml", "K1", "Het Noorderlicht");
     QString shelf;
     ASSERT_TRUE(Library().AddLibraryItem("K1", "Het Noorderlicht", path, shelf, false));
-    window->show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    showWindow();
     QTimer::singleShot(0, window.get(), [this] {
         frmOpenBook* book = window->OpenBookWindow;
         EXPECT_TRUE(book->isVisible());

@@ -4,7 +4,6 @@
 #include "app/core/DocumentFiles.h"
 #include "app/core/RunState.h"
 #include "app/ui/QtPrompter.h"
-#include "app/ui/frmMain.h"
 #include "library/ui/frmOpenBook.h"
 #include "marks/UsageFile.h"
 #include "marks/ui/frmLastReadPosition.h"
@@ -13,8 +12,7 @@
 #include "render/ui/TextViewerWidget.h"
 #include "settings/Options.h"
 #include "settings/SettingsStore.h"
-#include "tests/support/FreshState.h"
-#include "tests/support/ScriptedPrompter.h"
+#include "tests/support/MainWindowFixture.h"
 #include "tests/support/TestHome.h"
 
 #include <QAction>
@@ -30,16 +28,12 @@
 
 namespace {
 
-class frmMainLastReadTest : public ::testing::Test {
+class frmMainLastReadTest : public MainWindowFixture {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(PrepareForReading());
-        window = std::make_unique<frmMain>();
-        window->PlayWaveHook = [](const QString&) {};
-        window->Form_Load();
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        MainWindowFixture::SetUp();
+        showWindow();
     }
     void TearDown() override
     {
@@ -57,9 +51,8 @@ protected:
 
     bool open()
     {
-        QString path = AppPaths::SamplesDir() + QStringLiteral("/dagblad.xml");
-        bool addOnly = false;
-        return window->OpenFile(path, addOnly).has_value() && ::Run().DocumentOpen;
+        return MainWindowFixture::open(AppPaths::SamplesDir() + QStringLiteral("/dagblad.xml")).has_value() &&
+               ::Run().DocumentOpen;
     }
     // Answers the question once it shows, as the reader would; a question
     // the answer did not close fails the test instead of hanging it.
@@ -111,9 +104,7 @@ protected:
         return file.LastRead();
     }
 
-    ScriptedPrompter prompter;
     std::unique_ptr<QtPrompter> windowsPrompter;
-    std::unique_ptr<frmMain> window;
     QString question;
 };
 
@@ -210,9 +201,7 @@ TEST_F(frmMainLastReadTest, ExitAndOpeningAnotherDocumentSaveThePositionToo)
 
 TEST_F(frmMainLastReadTest, AnAddOnlyOpenMakesNoUsageFile)
 {
-    QString path = AppPaths::SamplesDir() + QStringLiteral("/dagblad.xml");
-    bool addOnly = true;
-    ASSERT_TRUE(window->OpenFile(path, addOnly).has_value());
+    ASSERT_TRUE(MainWindowFixture::open(AppPaths::SamplesDir() + QStringLiteral("/dagblad.xml"), true).has_value());
     EXPECT_FALSE(::Run().DocumentOpen);
     EXPECT_FALSE(QFileInfo::exists(UsageFilePathFor(QStringLiteral("NOORDERLICHT-20261205"))));
 }
@@ -224,9 +213,7 @@ TEST_F(frmMainLastReadTest, ADamagedUsageFileStopsTheOpeningAndStaysAsItWas)
     ASSERT_TRUE(TestHome::WriteFile(path, damaged));
     prompter.answer(PromptAnswer::Ok);
     prompter.answer(PromptAnswer::No);
-    QString file = AppPaths::SamplesDir() + QStringLiteral("/dagblad.xml");
-    bool addOnly = false;
-    window->OpenFile(file, addOnly);
+    open();
     EXPECT_FALSE(::Run().DocumentOpen);
     ASSERT_EQ(prompter.questions().size(), 2u);
     EXPECT_TRUE(prompter.questions()[0].text.startsWith(

@@ -1,8 +1,6 @@
 // Searching from the main window offscreen: the keys, the real search window,
 // the results list and the text, the menus, and closing during a search.
-#include "app/core/AppPaths.h"
 #include "app/core/RunState.h"
-#include "app/ui/frmMain.h"
 #include "navigation/NavList.h"
 #include "render/TextState.h"
 #include "render/TextViewer.h"
@@ -11,8 +9,7 @@
 #include "search/ui/frmSearch.h"
 #include "settings/Options.h"
 #include "settings/modLanguage.h"
-#include "tests/support/FreshState.h"
-#include "tests/support/ScriptedPrompter.h"
+#include "tests/support/MainWindowFixture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -26,30 +23,22 @@
 
 namespace {
 
-class frmMainSearchTest : public ::testing::Test {
+class frmMainSearchTest : public MainWindowFixture {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(PrepareForReading());
+        MainWindowFixture::SetUp();
         ResetSearchChoices();
-        window = std::make_unique<frmMain>();
-        window->PlayWaveHook = [](const QString&) {};
-        window->Form_Load();
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-        QString path = AppPaths::SamplesDir() + QStringLiteral("/dagblad.xml");
-        bool addOnly = false;
-        ASSERT_TRUE(window->OpenFile(path, addOnly));
+        showWindow();
+        openSample();
     }
     void TearDown() override
     {
         window.reset();
         ResetSearchChoices();
-        ResetProgramState();
+        MainWindowFixture::TearDown();
     }
 
-    static QWidget* focus() { return QApplication::focusWidget(); }
-    static void key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier) { QTest::keyClick(focus(), k, mods); }
     // Ctrl+F, then the phrase and Enter in the search window.
     void findWithKeys(const QString& phrase)
     {
@@ -68,11 +57,7 @@ protected:
     QWidget* focused() const { return window->focusWidget(); }
     // A key released over that control, as the reader's next key.
     void keyHere(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier) { QTest::keyClick(focused(), k, mods); }
-    int16_t level() const { return ::Run().CurrentLevel; }
     QString status() const { return window->lblSearchPlace->text(); }
-
-    ScriptedPrompter prompter;
-    std::unique_ptr<frmMain> window;
 };
 
 TEST_F(frmMainSearchTest, FindStepAndLeaveWithTheKeys)

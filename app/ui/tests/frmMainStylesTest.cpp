@@ -1,6 +1,4 @@
-#include "app/core/AppPaths.h"
 #include "app/core/RunState.h"
-#include "app/ui/frmMain.h"
 #include "navigation/NavList.h"
 #include "package/modEntities.h"
 #include "render/StyleSheetChoice.h"
@@ -8,8 +6,7 @@
 #include "settings/Options.h"
 #include "settings/SettingsStore.h"
 #include "settings/modLanguage.h"
-#include "tests/support/FreshState.h"
-#include "tests/support/ScriptedPrompter.h"
+#include "tests/support/MainWindowFixture.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -27,19 +24,13 @@ namespace {
 
 // The main window with the data folder's system sheets: grote_letters,
 // hoog_contrast and standaard.
-class frmMainStylesTest : public ::testing::Test {
+class frmMainStylesTest : public MainWindowFixture {
 protected:
     void SetUp() override
     {
         ResetProgramState(StoredSettings::Clear);
         LoadLang(QStringLiteral("English"));
-        window = std::make_unique<frmMain>();
-        window->Form_Load();
-    }
-    void TearDown() override
-    {
-        window.reset();
-        ResetRunState();
+        makeWindow();
     }
 
     // The sheet entries 1..n as the menu shows them, in menu order.
@@ -61,9 +52,6 @@ protected:
         }
         return out;
     }
-
-    ScriptedPrompter prompter;
-    std::unique_ptr<frmMain> window;
 };
 
 TEST_F(frmMainStylesTest, TheMenuListsEverySheetWithTheOneInUseChecked)
@@ -94,16 +82,11 @@ TEST_F(frmMainStylesTest, TheMenuListsEverySheetWithTheOneInUseChecked)
 TEST_F(frmMainStylesTest, ASheetIsChosenFromTheKeyboardAndTheTextRedrawn)
 {
     LoadEntityMapping();
-    QString path = AppPaths::SamplesDir() + QStringLiteral("/dagblad.xml");
-    bool addOnly = false;
-    ASSERT_TRUE(window->OpenFile(path, addOnly));
-    ASSERT_TRUE(::Run().DocumentOpen);
+    openSample();
     // Opening chose the document type's default sheet.
     EXPECT_EQ(checkedEntries(), QStringList({"standaard"}));
 
-    window->show();
-    window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    showWindow();
     QMenu* menu = window->mnuViewStyleSheet;
     menu->popup(window->mapToGlobal(QPoint(20, 20)));
     ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));

@@ -1,5 +1,6 @@
 #include "package/dom/Dom.h"
 #include "package/dom/DomPattern.h"
+#include "tests/support/QStringPrinter.h"
 #include "tests/support/TestHome.h"
 
 #include <QFile>
@@ -9,13 +10,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <ostream>
-
-// Readable failure messages.
-void PrintTo(const QString& s, std::ostream* os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
 
 namespace {
 

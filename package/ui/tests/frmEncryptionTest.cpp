@@ -4,6 +4,7 @@
 #include "package/Container.h"
 #include "package/KeyStore.h"
 #include "settings/modLanguage.h"
+#include "tests/support/QStringPrinter.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestHome.h"
 
@@ -12,13 +13,6 @@
 #include <QProgressBar>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-
-#include <ostream>
-
-inline void PrintTo(const QString& s, std::ostream* os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
 
 namespace {
 
@@ -38,9 +32,9 @@ protected:
         options.keyId = QStringLiteral("Dagblad");
         options.kdf = {1, Container::MinMemLimit};
         options.chunkBytes = 4096;
-        ASSERT_EQ(Container::Write(m_dir.filePath(QStringLiteral("krant.zip")), m_package, QStringLiteral("sesam"),
-                                   options),
-                  Container::Error::None);
+        ASSERT_EQ(
+            Container::Write(m_dir.filePath(QStringLiteral("krant.zip")), m_package, QStringLiteral("sesam"), options),
+            Container::Error::None);
     }
 
     QTemporaryDir m_dir;

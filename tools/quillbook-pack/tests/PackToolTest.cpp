@@ -2,6 +2,7 @@
 
 #include "package/Container.h"
 #include "package/modUnzip.h"
+#include "tests/support/QStringPrinter.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestHome.h"
 
@@ -11,13 +12,6 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-
-#include <ostream>
-
-inline void PrintTo(const QString& s, std::ostream* os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
 
 namespace {
 
@@ -94,7 +88,10 @@ TEST_F(PackToolTest, EncryptsWithAPassphraseFromEachSourceAndDecryptsBack)
 
     qputenv("PAPER_SECRET", "uit de omgeving");
     ASSERT_EQ(run(QStringList{"encrypt", path("krant.zip"), path("a.exb"), "--key-id", "Dagblad", "--passphrase-env",
-                              "PAPER_SECRET"} + cheap), 0) << m_io.err.toStdString();
+                              "PAPER_SECRET"} +
+                  cheap),
+              0)
+        << m_io.err.toStdString();
     ASSERT_EQ(run({"info", path("a.exb")}), 0);
     EXPECT_TRUE(m_io.out.contains(QStringLiteral("key id: Dagblad")));
     EXPECT_TRUE(m_io.out.contains(QStringLiteral("Argon2id, passes 1, memory 8 KiB")));
@@ -110,7 +107,8 @@ TEST_F(PackToolTest, EncryptsWithAPassphraseFromEachSourceAndDecryptsBack)
               0);
     ASSERT_EQ(run({"decrypt", path("b.exd"), path("b.zip")}, QStringLiteral("stdin")), 0);
     EXPECT_EQ(unpack(path("b.zip")), QStringList({"foto.jpg", "krant.css", "krant.xml"}));
-    EXPECT_TRUE(QDir(m_dir.path()).entryList({QStringLiteral(".quillbook-pack-*")}, QDir::Hidden | QDir::Files).isEmpty());
+    EXPECT_TRUE(
+        QDir(m_dir.path()).entryList({QStringLiteral(".quillbook-pack-*")}, QDir::Hidden | QDir::Files).isEmpty());
     qputenv("QUILLBOOK_PASSPHRASE", "standaard");
     ASSERT_EQ(run(QStringList{"encrypt", path("krant.zip"), path("c.exb")} + cheap), 0);
     ASSERT_EQ(run({"decrypt", path("c.exb"), path("c.zip"), "--passphrase", "standaard"}), 0);
