@@ -161,8 +161,9 @@ private:
     void markupName(const QString& name)
     {
         if (m_latin1) {
+            // The first such name is the one reported.
             for (const QChar c : name)
-                if (c.unicode() > 0xFF)
+                if (c.unicode() > 0xFF && badName.isEmpty())
                     badName = name;
         }
         m_out += name;
