@@ -28,7 +28,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             FormatReference::XmlFormatter reference(expected, latin1);
             reference.node(root, 0, FormatReference::IsOnlyChild(root));
             const DomFormatted formatted = DomFormat(root, 0, FormatReference::IsOnlyChild(root), latin1);
-            FuzzSupport::Check(formatted.unwritableName == reference.badName);
+            // The old layout dropped a U+FEFF that began a name, renaming the element;
+            // the new one refuses such a name, as it cannot be written in ISO-8859-1.
+            const bool feffName = formatted.unwritableName.startsWith(QChar(0xFEFF));
+            FuzzSupport::Check(formatted.unwritableName == reference.badName || (latin1 && feffName));
             // Bytes that are no UTF-8 reach the reader as replacement characters either way.
             // The old layout lost a U+FEFF that began a text; the new one keeps it.
             const auto withoutFeff = [](QByteArray bytes) {

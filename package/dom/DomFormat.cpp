@@ -2,6 +2,8 @@
 
 #include "package/dom/DomInternal.h"
 
+#include <QStringDecoder>
+
 #include <cstdint>
 #include <cstring>
 #include <string_view>
@@ -230,7 +232,9 @@ private:
                     ++p;
                     continue;
                 }
-                m_bad = QString::fromUtf8(name);
+                // As it stands, a leading U+FEFF included.
+                m_bad = QStringDecoder(QStringDecoder::Utf8,
+                                       QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom)(name);
                 break;
             }
         }
