@@ -12,10 +12,14 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QHash>
+#include <QStringDecoder>
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <exception>
 #include <functional>
+#include <string>
+#include <string_view>
 #include <thread>
 
 namespace {
@@ -49,37 +53,6 @@ QString StyleSignature()
     return signature;
 }
 
-bool IsBlank(QChar c)
-{
-    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
-}
-
-// Appends text as the tokenizer passes it on: a run of blanks holding a line
-// break or TAB is one blank, or nothing right after a start tag or before an end tag.
-void AppendText(QString& out, const QString& text, bool afterStartTag, bool beforeEndTag)
-{
-    const QChar* d = text.constData();
-    const qsizetype n = text.size();
-    qsizetype copied = 0; // text before this is in out already
-    for (qsizetype i = 0; i < n; ++i) {
-        // Only a run holding a line break or TAB changes; plain spaces stay as they are.
-        if (d[i] != u'\n' && d[i] != u'\t')
-            continue;
-        qsizetype begin = i;
-        while (begin > copied && IsBlank(d[begin - 1]))
-            --begin;
-        qsizetype end = i;
-        while (end < n && IsBlank(d[end]))
-            ++end;
-        out += QStringView(d + copied, begin - copied);
-        if (!((begin == 0 && afterStartTag) || (end == n && beforeEndTag)))
-            out += u' ';
-        copied = end;
-        i = end - 1;
-    }
-    out += QStringView(d + copied, n - copied);
-}
-
 const TagTexts* TextsOf(const QHash<QString, TagTexts>& styles, const QString& name)
 {
     // Element names are nearly always lower case already.
@@ -89,31 +62,163 @@ const TagTexts* TextsOf(const QHash<QString, TagTexts>& styles, const QString& n
     return found == styles.cend() ? nullptr : &*found;
 }
 
-void AppendUnit(QString& out, const DomNode& node, const QHash<QString, TagTexts>& styles)
+bool IsImage(std::string_view name)
 {
-    bool first = true;
-    for (DomNode child = node.firstChild(); !child.isNull(); first = false) {
-        DomNode next = child.nextSibling();
-        const DomNodeType type = child.nodeType();
-        if (type == DomNodeType::Text || type == DomNodeType::CData) {
-            AppendText(out, child.nodeValue(), first, next.isNull());
-        } else if (type == DomNodeType::Element) {
-            const QString name = child.nodeName();
-            const TagTexts* texts = TextsOf(styles, name);
-            if (texts)
-                out += texts->open;
-            // The view describes a picture where it stands.
-            if (name.compare(QLatin1String("img"), Qt::CaseInsensitive) == 0) {
-                const QString descr = child.getAttribute(QStringLiteral("descr"));
-                if (!descr.isEmpty())
-                    out += QStringLiteral("Afbeelding beschrijving: ") + descr.trimmed();
-            }
-            AppendUnit(out, child, styles);
-            if (texts)
-                out += texts->close;
-        }
-        child = std::move(next);
+    if (name.size() == 3 && static_cast<unsigned char>(name[0]) < 0x80 && static_cast<unsigned char>(name[1]) < 0x80 &&
+        static_cast<unsigned char>(name[2]) < 0x80)
+        return (name[0] | 0x20) == 'i' && (name[1] | 0x20) == 'm' && (name[2] | 0x20) == 'g';
+    // Beyond ASCII, case-insensitive comparison has rules of its own.
+    return name.size() > 3 &&
+           QString::fromUtf8(name.data(), qsizetype(name.size())).compare(QLatin1String("img"), Qt::CaseInsensitive) ==
+               0;
+}
+
+// Builds the text of a unit straight from the tree into one growing buffer.
+// Each text node is decoded on its own, as a node's value is, so bytes that
+// are no UTF-8 turn out the same; blanks are then folded in place.
+class UnitTextBuilder final : public DomTextVisitor {
+public:
+    explicit UnitTextBuilder(const QHash<QString, TagTexts>& styles) : m_styles(styles) {}
+
+    // The text built since the last take, in a string of its own; the buffer is kept for the next.
+    QString take()
+    {
+        QString out(m_buffer.constData(), m_used);
+        m_used = 0;
+        return out;
     }
+
+    void startElement(std::string_view name, const Element& element) override
+    {
+        if (const TagTexts* texts = textsOf(name))
+            append(texts->open);
+        // The view describes a picture where it stands (inside the unit).
+        if (m_depth++ > 0 && IsImage(name)) {
+            const std::string_view descr = element.attribute("descr");
+            if (!descr.empty()) {
+                append(QStringLiteral("Afbeelding beschrijving: "));
+                append(QString::fromUtf8(descr.data(), qsizetype(descr.size())).trimmed());
+            }
+        }
+    }
+
+    void endElement(std::string_view name) override
+    {
+        --m_depth;
+        if (const TagTexts* texts = textsOf(name))
+            append(texts->close);
+    }
+
+    void text(const char* value, bool first, bool last) override
+    {
+        // One pass finds the length of most values, which hold no line break or TAB.
+        size_t size = std::strcspn(value, "\n\t");
+        const bool blanks = value[size] != '\0';
+        if (blanks)
+            size += std::strlen(value + size);
+        const qsizetype from = m_used;
+        QChar* out = room(qsizetype(size));
+        m_used = m_decoder.appendToBuffer(out, QByteArrayView(value, qsizetype(size))) - m_buffer.data();
+        if (blanks)
+            foldBlanks(from, first, last);
+    }
+
+private:
+    static bool IsBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r'; }
+
+    QChar* room(qsizetype n)
+    {
+        if (m_used + n > m_buffer.size())
+            m_buffer.resize(std::max(m_used + n, m_buffer.size() * 2 + 256));
+        return m_buffer.data() + m_used;
+    }
+
+    void append(QStringView text)
+    {
+        QChar* out = room(text.size());
+        std::copy(text.begin(), text.end(), out);
+        m_used += text.size();
+    }
+
+    // A run of blanks holding a line break or TAB becomes one blank, or nothing
+    // right after a start tag or before an end tag; plain spaces stay.
+    void foldBlanks(qsizetype from, bool afterStartTag, bool beforeEndTag)
+    {
+        char16_t* d = reinterpret_cast<char16_t*>(m_buffer.data()) + from;
+        const qsizetype n = m_used - from;
+        qsizetype copied = 0; // input before this is written out
+        qsizetype written = 0;
+        for (qsizetype i = 0; i < n; ++i) {
+            if (d[i] != u'\n' && d[i] != u'\t')
+                continue;
+            qsizetype begin = i;
+            while (begin > copied && IsBlank(d[begin - 1]))
+                --begin;
+            qsizetype end = i;
+            while (end < n && IsBlank(d[end]))
+                ++end;
+            std::copy(d + copied, d + begin, d + written);
+            written += begin - copied;
+            if (!((begin == 0 && afterStartTag) || (end == n && beforeEndTag)))
+                d[written++] = u' ';
+            copied = end;
+            i = end - 1;
+        }
+        std::copy(d + copied, d + n, d + written);
+        written += n - copied;
+        m_used = from + written;
+    }
+
+    // A unit uses a handful of element names thousands of times.
+    const TagTexts* textsOf(std::string_view name)
+    {
+        for (const auto& [known, texts] : m_names) {
+            if (known == name)
+                return texts;
+        }
+        if (m_names.size() >= 256)
+            m_names.clear();
+        m_names.emplace_back(std::string(name),
+                             TextsOf(m_styles, QString::fromUtf8(name.data(), qsizetype(name.size()))));
+        return m_names.back().second;
+    }
+
+    const QHash<QString, TagTexts>& m_styles;
+    std::vector<std::pair<std::string, const TagTexts*>> m_names;
+    QStringDecoder m_decoder{QStringDecoder::Utf8, QStringDecoder::Flag::Stateless};
+    QString m_buffer;
+    qsizetype m_used = 0;
+    int m_depth = 0; // elements open in the walk
+};
+
+// text case-folded character by character, or empty when that would not give
+// what folding the whole string gives (surrogate pairs). ASCII, most of any
+// text, is folded in a loop the compiler turns into vector code.
+QString Folded(const QString& text)
+{
+    const qsizetype n = text.size();
+    QString folded(n, Qt::Uninitialized);
+    const char16_t* in = reinterpret_cast<const char16_t*>(text.constData());
+    char16_t* out = reinterpret_cast<char16_t*>(folded.data());
+    char16_t any = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = in[i];
+        out[i] = char16_t(c - u'A') < 26 ? char16_t(c | 0x20) : c;
+        any |= c;
+    }
+    if (any < 0x80)
+        return folded;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = in[i];
+        if (c < 0x80)
+            continue;
+        if (QChar::isSurrogate(c)) {
+            folded = text.toCaseFolded();
+            return folded.size() == n ? folded : QString();
+        }
+        out[i] = QChar::toCaseFolded(c);
+    }
+    return folded;
 }
 
 struct Prepared {
@@ -134,39 +239,23 @@ Prepared& Cache()
 
 QString UnitSearchText(const DomNode& unit)
 {
-    if (unit.isNull())
-        return {};
     const QHash<QString, TagTexts> styles = StyleTexts();
-    QString out;
-    const TagTexts* texts = TextsOf(styles, unit.nodeName());
-    if (texts)
-        out += texts->open;
-    AppendUnit(out, unit, styles);
-    if (texts)
-        out += texts->close;
-    return out;
+    UnitTextBuilder builder(styles);
+    WalkText(unit, builder);
+    return builder.take();
 }
 
 namespace {
 
-SearchEntry MakeEntry(const NavIndex& index, int32_t e, const QHash<QString, TagTexts>& texts)
+SearchEntry MakeEntry(const NavIndex& index, int32_t e, UnitTextBuilder& builder)
 {
     const NavEntry& entry = index.at(e);
-    const DomNode unit = entry.heading.parentNode().parentNode();
     SearchEntry s;
     s.id = entry.id;
     s.entry = e;
-    if (!unit.isNull()) {
-        const TagTexts* named = TextsOf(texts, unit.nodeName());
-        if (named)
-            s.text += named->open;
-        AppendUnit(s.text, unit, texts);
-        if (named)
-            s.text += named->close;
-    }
-    s.folded = s.text.toCaseFolded();
-    if (s.folded.size() != s.text.size())
-        s.folded.clear();
+    WalkText(entry.heading.parentNode().parentNode(), builder);
+    s.text = builder.take();
+    s.folded = Folded(s.text);
     return s;
 }
 
@@ -236,8 +325,9 @@ const std::vector<SearchEntry>& SearchableEntries()
     std::vector<std::function<void()>> work;
     for (size_t p = 0; p < parts; ++p) {
         work.emplace_back([&, p] {
+            UnitTextBuilder builder(texts);
             for (size_t i = p; i < order.size(); i += parts)
-                cache.entries[i] = MakeEntry(index, order[i], texts);
+                cache.entries[i] = MakeEntry(index, order[i], builder);
         });
     }
     try {
