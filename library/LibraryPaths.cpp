@@ -4,6 +4,10 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
 QString CleanAbsolutePath(const QString& path)
 {
     if (path.isEmpty())
@@ -23,6 +27,30 @@ bool IsInsideFolder(const QString& path, const QString& folder)
         return false;
     const QString base = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
     return path.size() > base.size() && path.startsWith(base, Qt::CaseSensitive);
+}
+
+QStringList RegularFileNames(const QString& folder)
+{
+    QStringList names;
+    DIR* dir = ::opendir(QFile::encodeName(folder).constData());
+    if (!dir)
+        return names;
+    const int fd = ::dirfd(dir);
+    while (const dirent* entry = ::readdir(dir)) {
+        const char* name = entry->d_name;
+        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
+            continue;
+        bool regular = entry->d_type == DT_REG;
+        // A link counts for what it leads to; some file systems do not say the type at all.
+        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+            struct stat st {};
+            regular = ::fstatat(fd, name, &st, 0) == 0 && S_ISREG(st.st_mode);
+        }
+        if (regular)
+            names.append(QFile::decodeName(name));
+    }
+    ::closedir(dir);
+    return names;
 }
 
 namespace {

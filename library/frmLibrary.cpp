@@ -424,8 +424,7 @@ void frmLibrary::ScanLibraryFolder(const std::vector<std::pair<qint64, qint64>>&
     const QSet<QString> known(m_knownLocations.cbegin(), m_knownLocations.cend());
     QSet<std::pair<qint64, qint64>> knownIds(knownFiles.cbegin(), knownFiles.cend());
     QStringList newFiles;
-    // Names only, unsorted: the folder may hold thousands of known documents.
-    const QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::NoSort);
+    const QStringList names = RegularFileNames(folder);
     QString path = folder + QLatin1Char('/');
     const qsizetype stem = path.size();
     for (const QString& name : names) {
