@@ -21,6 +21,12 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <tuple>
+
+#include <cstdlib>
+#include <memory>
+#include <new>
+#include <sys/mman.h>
 
 namespace {
 
@@ -73,20 +79,129 @@ bool IsImage(std::string_view name)
                0;
 }
 
-// Builds the text of a unit straight from the tree into one growing buffer.
-// Each text node is decoded on its own, as a node's value is, so bytes that
-// are no UTF-8 turn out the same; blanks are then folded in place.
+// Memory for the entries' texts, in large blocks that are never moved: the
+// entries look into them. The large ones are asked for in huge pages, since
+// the first touch of some 200 MB in small pages costs about as much as
+// building the texts.
+class TextBlocks {
+public:
+    TextBlocks() = default;
+    TextBlocks(TextBlocks&&) = default;
+    TextBlocks& operator=(TextBlocks&&) = default;
+
+    // Room for n more characters after the piece being written (from `start`
+    // to `used` of the current block), which moves along into a new block
+    // when it does not fit; start and used follow it.
+    char16_t* room(qsizetype& start, qsizetype& used, qsizetype n)
+    {
+        if (m_current && used + n <= m_capacity)
+            return m_current + used;
+        const qsizetype piece = used - start;
+        const qsizetype capacity = std::max<qsizetype>(std::min(m_next, MaxBlock), 2 * (piece + n));
+        char16_t* block = allocate(capacity);
+        if (piece > 0)
+            std::copy(m_current + start, m_current + used, block);
+        m_current = block;
+        m_capacity = capacity;
+        m_next = std::min(m_next * 2, MaxBlock);
+        start = 0;
+        used = piece;
+        return m_current + used;
+    }
+    char16_t* at(qsizetype i) const { return m_current + i; }
+    void take(TextBlocks& other)
+    {
+        for (auto& b : other.m_blocks)
+            m_blocks.push_back(std::move(b));
+        other = TextBlocks();
+    }
+
+private:
+    static constexpr qsizetype MaxBlock = qsizetype(8) << 20; // characters
+    static constexpr size_t HugePage = size_t(2) << 20;
+
+    struct Free {
+        void operator()(char16_t* p) const { std::free(p); }
+    };
+
+    char16_t* allocate(qsizetype characters)
+    {
+        size_t bytes = size_t(characters) * sizeof(char16_t);
+        void* p = nullptr;
+        if (bytes >= 2 * HugePage) {
+            bytes = (bytes + HugePage - 1) / HugePage * HugePage;
+            p = std::aligned_alloc(HugePage, bytes);
+            if (p)
+                madvise(p, bytes, MADV_HUGEPAGE);
+        } else {
+            p = std::malloc(bytes);
+        }
+        if (!p)
+            throw std::bad_alloc();
+        m_blocks.emplace_back(static_cast<char16_t*>(p));
+        return m_blocks.back().get();
+    }
+
+    std::vector<std::unique_ptr<char16_t, Free>> m_blocks;
+    char16_t* m_current = nullptr;
+    qsizetype m_capacity = 0;
+    qsizetype m_next = qsizetype(64) << 10;
+};
+
+// Folds text into out character by character, as folding the whole string
+// does; false when it holds surrogate pairs, whose folding that does not
+// give. ASCII, most of any text, is folded in a loop the compiler turns into
+// vector code.
+bool FoldInto(QStringView text, char16_t* out)
+{
+    const char16_t* in = text.utf16();
+    const qsizetype n = text.size();
+    char16_t any = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = in[i];
+        out[i] = char16_t(c - u'A') < 26 ? char16_t(c | 0x20) : c;
+        any |= c;
+    }
+    if (any < 0x80)
+        return true;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = in[i];
+        if (c < 0x80)
+            continue;
+        if (QChar::isSurrogate(c))
+            return false;
+        out[i] = QChar::toCaseFolded(c);
+    }
+    return true;
+}
+
+// Builds the texts of units straight from the tree into text blocks. Each text
+// node is decoded on its own, as a node's value is, so bytes that are no UTF-8
+// turn out the same; blanks are then folded in place.
 class UnitTextBuilder final : public DomTextVisitor {
 public:
     explicit UnitTextBuilder(const QHash<QString, TagTexts>& styles) : m_styles(styles) {}
 
-    // The text built since the last take, in a string of its own; the buffer is kept for the next.
-    QString take()
+    // The text built since the last call, and its case-folded twin (empty
+    // when folding changes its length); both stay where they are in the blocks.
+    std::pair<QStringView, QStringView> finish()
     {
-        QString out(m_buffer.constData(), m_used);
-        m_used = 0;
-        return out;
+        const qsizetype n = m_used - m_start;
+        // The text stays where it is when its twin goes to a new block.
+        const QStringView text(m_blocks.at(m_start), n);
+        m_start = m_used;
+        char16_t* folded = room(n);
+        if (!FoldInto(text, folded)) {
+            const QString whole = text.toString().toCaseFolded();
+            if (whole.size() != n)
+                return {text, QStringView()};
+            std::copy(whole.begin(), whole.end(), reinterpret_cast<QChar*>(folded));
+        }
+        m_used += n;
+        m_start = m_used;
+        return {text, QStringView(folded, n)};
     }
+    TextBlocks& blocks() { return m_blocks; }
 
     void startElement(std::string_view name, const Element& element) override
     {
@@ -116,9 +231,9 @@ public:
         const bool blanks = value[size] != '\0';
         if (blanks)
             size += std::strlen(value + size);
+        QChar* out = reinterpret_cast<QChar*>(room(qsizetype(size)));
         const qsizetype from = m_used;
-        QChar* out = room(qsizetype(size));
-        m_used = m_decoder.appendToBuffer(out, QByteArrayView(value, qsizetype(size))) - m_buffer.data();
+        m_used += m_decoder.appendToBuffer(out, QByteArrayView(value, qsizetype(size))) - out;
         if (blanks)
             foldBlanks(from, first, last);
     }
@@ -126,17 +241,12 @@ public:
 private:
     static bool IsBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r'; }
 
-    QChar* room(qsizetype n)
-    {
-        if (m_used + n > m_buffer.size())
-            m_buffer.resize(std::max(m_used + n, m_buffer.size() * 2 + 256));
-        return m_buffer.data() + m_used;
-    }
+    char16_t* room(qsizetype n) { return m_blocks.room(m_start, m_used, n); }
 
     void append(QStringView text)
     {
-        QChar* out = room(text.size());
-        std::copy(text.begin(), text.end(), out);
+        char16_t* out = room(text.size());
+        std::copy(text.utf16(), text.utf16() + text.size(), out);
         m_used += text.size();
     }
 
@@ -144,7 +254,7 @@ private:
     // right after a start tag or before an end tag; plain spaces stay.
     void foldBlanks(qsizetype from, bool afterStartTag, bool beforeEndTag)
     {
-        char16_t* d = reinterpret_cast<char16_t*>(m_buffer.data()) + from;
+        char16_t* d = m_blocks.at(from);
         const qsizetype n = m_used - from;
         qsizetype copied = 0; // input before this is written out
         qsizetype written = 0;
@@ -186,40 +296,11 @@ private:
     const QHash<QString, TagTexts>& m_styles;
     std::vector<std::pair<std::string, const TagTexts*>> m_names;
     QStringDecoder m_decoder{QStringDecoder::Utf8, QStringDecoder::Flag::Stateless};
-    QString m_buffer;
+    TextBlocks m_blocks;
+    qsizetype m_start = 0; // where the unit being built starts in the current block
     qsizetype m_used = 0;
     int m_depth = 0; // elements open in the walk
 };
-
-// text case-folded character by character, or empty when that would not give
-// what folding the whole string gives (surrogate pairs). ASCII, most of any
-// text, is folded in a loop the compiler turns into vector code.
-QString Folded(const QString& text)
-{
-    const qsizetype n = text.size();
-    QString folded(n, Qt::Uninitialized);
-    const char16_t* in = reinterpret_cast<const char16_t*>(text.constData());
-    char16_t* out = reinterpret_cast<char16_t*>(folded.data());
-    char16_t any = 0;
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = in[i];
-        out[i] = char16_t(c - u'A') < 26 ? char16_t(c | 0x20) : c;
-        any |= c;
-    }
-    if (any < 0x80)
-        return folded;
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = in[i];
-        if (c < 0x80)
-            continue;
-        if (QChar::isSurrogate(c)) {
-            folded = text.toCaseFolded();
-            return folded.size() == n ? folded : QString();
-        }
-        out[i] = QChar::toCaseFolded(c);
-    }
-    return folded;
-}
 
 struct Prepared {
     const void* document = nullptr;
@@ -227,6 +308,7 @@ struct Prepared {
     int16_t levels = 0;
     QString styles;
     std::vector<SearchEntry> entries;
+    TextBlocks texts; // what the entries' texts look into
 };
 
 Prepared& Cache()
@@ -242,7 +324,7 @@ QString UnitSearchText(const DomNode& unit)
     const QHash<QString, TagTexts> styles = StyleTexts();
     UnitTextBuilder builder(styles);
     WalkText(unit, builder);
-    return builder.take();
+    return builder.finish().first.toString();
 }
 
 namespace {
@@ -254,8 +336,7 @@ SearchEntry MakeEntry(const NavIndex& index, int32_t e, UnitTextBuilder& builder
     s.id = entry.id;
     s.entry = e;
     WalkText(entry.heading.parentNode().parentNode(), builder);
-    s.text = builder.take();
-    s.folded = Folded(s.text);
+    std::tie(s.text, s.folded) = builder.finish();
     return s;
 }
 
@@ -308,7 +389,7 @@ const std::vector<SearchEntry>& SearchableEntries()
         cache.styles == styles)
         return cache.entries;
 
-    cache = Prepared{document, index.entries().size(), rs.NavLevelCount, styles, {}};
+    cache = Prepared{document, index.entries().size(), rs.NavLevelCount, styles, {}, {}};
     if (!index.isFor(document))
         return cache.entries;
     std::vector<int32_t> order;
@@ -323,15 +404,18 @@ const std::vector<SearchEntry>& SearchableEntries()
     const QHash<QString, TagTexts> texts = StyleTexts();
     const size_t parts = order.size() < 64 ? 1 : std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 4);
     std::vector<std::function<void()>> work;
+    std::vector<std::unique_ptr<UnitTextBuilder>> builders;
     for (size_t p = 0; p < parts; ++p) {
+        builders.push_back(std::make_unique<UnitTextBuilder>(texts));
         work.emplace_back([&, p] {
-            UnitTextBuilder builder(texts);
             for (size_t i = p; i < order.size(); i += parts)
-                cache.entries[i] = MakeEntry(index, order[i], builder);
+                cache.entries[i] = MakeEntry(index, order[i], *builders[p]);
         });
     }
     try {
         RunKeepingWindowAlive(work);
+        for (const auto& builder : builders)
+            cache.texts.take(builder->blocks());
     } catch (...) {
         // Half-built entries would hide matches from every later search.
         cache = Prepared{};
@@ -351,11 +435,11 @@ qsizetype FindPhrase(const SearchEntry& entry, const QString& phrase, const QStr
     if (phrase.isEmpty())
         return -1;
     const bool useFolded = !caseSensitive && !entry.folded.isEmpty() && foldedPhrase.size() == phrase.size();
-    const QString& haystack = useFolded ? entry.folded : entry.text;
+    const QStringView haystack = useFolded ? entry.folded : entry.text;
     const QString& needle = useFolded ? foldedPhrase : phrase;
     const Qt::CaseSensitivity cs = (caseSensitive || useFolded) ? Qt::CaseSensitive : Qt::CaseInsensitive;
     for (qsizetype at = haystack.indexOf(needle, from, cs); at >= 0; at = haystack.indexOf(needle, at + 1, cs)) {
-        if (!wholeWord || StandsAlone(entry.text, at, phrase.size()))
+        if (!wholeWord || StandsAlone(QString::fromRawData(entry.text.data(), entry.text.size()), at, phrase.size()))
             return at;
     }
     return -1;

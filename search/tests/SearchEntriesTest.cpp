@@ -3,6 +3,7 @@
 // written: samples, generated markup of every awkward kind, and the case folding.
 #include "search/tests/SearchFixture.h"
 
+#include "package/NavIndex.h"
 #include "package/dom/Dom.h"
 #include "render/StyleApplier.h"
 #include "render/modCss2RTF.h"
@@ -314,9 +315,10 @@ TEST_F(SearchFixture, FoldedTextsAreTheWholeTextsFolded)
     const std::vector<SearchEntry>& entries = SearchableEntries();
     ASSERT_EQ(entries.size(), 3u);
     for (const SearchEntry& entry : entries) {
-        const QString whole = entry.text.toCaseFolded();
-        EXPECT_EQ(entry.folded, whole.size() == entry.text.size() ? whole : QString()) << entry.text.toStdString();
-        EXPECT_EQ(entry.folded.isEmpty(), entry.text.isEmpty()) << entry.text.toStdString();
+        const QString text = entry.text.toString();
+        const QString whole = text.toCaseFolded();
+        EXPECT_EQ(entry.folded.toString(), whole.size() == text.size() ? whole : QString()) << text.toStdString();
+        EXPECT_EQ(entry.folded.isEmpty(), text.isEmpty()) << text.toStdString();
     }
     EXPECT_TRUE(entries[0].folded.contains(QStringLiteral("\u00e9\u00e9n")));
     EXPECT_TRUE(entries[0].folded.contains(
@@ -327,5 +329,32 @@ TEST_F(SearchFixture, FoldedTextsAreTheWholeTextsFolded)
     find(QStringLiteral("ijzel"));
     EXPECT_EQ(results().size(), 1);
     find(QStringLiteral("\U00010428"), false, false); // the small letter of the pair in the second article
+    EXPECT_EQ(results().size(), 1);
+}
+
+// Texts of every size, some larger than the memory they are first given: each
+// entry's text and folded text are whole and its own.
+TEST_F(SearchFixture, LargeAndManyEntriesKeepTheirTexts)
+{
+    std::vector<QStringList> articles;
+    for (int a = 0; a < 60; ++a) {
+        QStringList paragraphs;
+        const int size = a % 7 == 0 ? 90000 : 100 + a * 700;
+        paragraphs << QStringLiteral("Artikel%1 ").arg(a) + QString(size, QChar(u'A' + a % 26)) +
+                          QStringLiteral(" \u00c9nde%1").arg(a);
+        articles.push_back(paragraphs);
+    }
+    openPaper({articles});
+    const std::vector<SearchEntry>& entries = SearchableEntries();
+    ASSERT_EQ(entries.size(), 60u);
+    const NavIndex& index = DocumentNavIndex();
+    for (size_t a = 0; a < entries.size(); ++a) {
+        const SearchEntry& entry = entries[a];
+        const QString expected = UnitSearchText(index.at(entry.entry).heading.parentNode().parentNode());
+        ASSERT_EQ(entry.text.toString(), expected) << a;
+        ASSERT_TRUE(entry.text.contains(QStringLiteral(" \u00c9nde%1").arg(a))) << a;
+        ASSERT_EQ(entry.folded.toString(), expected.toCaseFolded()) << a;
+    }
+    find(QStringLiteral("\u00e9nde59"));
     EXPECT_EQ(results().size(), 1);
 }
