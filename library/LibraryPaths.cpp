@@ -21,12 +21,25 @@ QString CleanAbsolutePath(const QString& path)
     return QDir::cleanPath(QDir::isAbsolutePath(path) ? path : QDir::current().absoluteFilePath(path));
 }
 
-bool IsInsideFolder(const QString& path, const QString& folder)
+namespace {
+
+// Whether path lies inside folder (see IsInsideFolder), with nothing made on
+// the way: the check asks this of every location.
+template <typename Folder> bool Inside(const QString& path, Folder folder)
 {
     if (path.isEmpty() || folder.isEmpty())
         return false;
-    const QString base = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
-    return path.size() > base.size() && path.startsWith(base, Qt::CaseSensitive);
+    const bool slash = folder.endsWith(QLatin1Char('/'));
+    const qsizetype base = folder.size() + (slash ? 0 : 1);
+    return path.size() > base && path.startsWith(folder, Qt::CaseSensitive) &&
+           (slash || path.at(folder.size()) == QLatin1Char('/'));
+}
+
+} // namespace
+
+bool IsInsideFolder(const QString& path, const QString& folder)
+{
+    return Inside(path, folder);
 }
 
 QStringList RegularFileNames(const QString& folder)
@@ -86,8 +99,8 @@ bool IsNetwork(const QByteArray& type)
 bool IsUnderAny(const QString& path, std::initializer_list<const char*> roots)
 {
     for (const char* root : roots) {
-        const QString r = QString::fromLatin1(root);
-        if (path == r || IsInsideFolder(path, r))
+        const QLatin1String r(root);
+        if (path == r || Inside(path, r))
             return true;
     }
     return false;
@@ -167,11 +180,12 @@ bool FixedDiskCheck::IsExamined(const QString& location)
     const QString path = CleanAbsolutePath(location);
     if (path.isEmpty() || IsUnderAny(path, {"/media", "/run/media", "/mnt"}))
         return false;
-    const QString folder = path.left(qMax<qsizetype>(1, path.lastIndexOf(QLatin1Char('/'))));
+    const QStringView folderView = QStringView(path).left(qMax<qsizetype>(1, path.lastIndexOf(QLatin1Char('/'))));
     for (const auto& [known, answer] : m_cache) {
-        if (known == folder)
+        if (known == folderView)
             return answer;
     }
+    const QString folder = folderView.toString();
     // The nearest folder that exists, with its links resolved, says which volume it is.
     QString existing = folder;
     QString real;
