@@ -22,6 +22,7 @@
 #include <string_view>
 #include <thread>
 #include <tuple>
+#include <utility>
 
 #include <cstdlib>
 #include <memory>
@@ -86,8 +87,17 @@ bool IsImage(std::string_view name)
 class TextBlocks {
 public:
     TextBlocks() = default;
-    TextBlocks(TextBlocks&&) = default;
-    TextBlocks& operator=(TextBlocks&&) = default;
+    TextBlocks(TextBlocks&& other) noexcept { *this = std::move(other); }
+    // What was moved away is empty, and writes into no block of the other's.
+    TextBlocks& operator=(TextBlocks&& other) noexcept
+    {
+        m_blocks = std::move(other.m_blocks);
+        other.m_blocks.clear();
+        m_current = std::exchange(other.m_current, nullptr);
+        m_capacity = std::exchange(other.m_capacity, 0);
+        m_next = std::exchange(other.m_next, FirstBlock);
+        return *this;
+    }
 
     // Room for n more characters after the piece being written (from `start`
     // to `used` of the current block), which moves along into a new block
@@ -117,7 +127,8 @@ public:
     }
 
 private:
-    static constexpr qsizetype MaxBlock = qsizetype(8) << 20; // characters
+    static constexpr qsizetype FirstBlock = qsizetype(64) << 10; // characters
+    static constexpr qsizetype MaxBlock = qsizetype(8) << 20;
     static constexpr size_t HugePage = size_t(2) << 20;
 
     struct Free {
@@ -145,7 +156,7 @@ private:
     std::vector<std::unique_ptr<char16_t, Free>> m_blocks;
     char16_t* m_current = nullptr;
     qsizetype m_capacity = 0;
-    qsizetype m_next = qsizetype(64) << 10;
+    qsizetype m_next = FirstBlock;
 };
 
 // Folds text into out character by character, as folding the whole string
