@@ -4,6 +4,10 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
 QString CleanAbsolutePath(const QString& path)
 {
     if (path.isEmpty())
@@ -17,12 +21,49 @@ QString CleanAbsolutePath(const QString& path)
     return QDir::cleanPath(QDir::isAbsolutePath(path) ? path : QDir::current().absoluteFilePath(path));
 }
 
-bool IsInsideFolder(const QString& path, const QString& folder)
+namespace {
+
+// Whether path lies inside folder (see IsInsideFolder), with nothing made on
+// the way: the check asks this of every location.
+template <typename Folder> bool Inside(const QString& path, Folder folder)
 {
     if (path.isEmpty() || folder.isEmpty())
         return false;
-    const QString base = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
-    return path.size() > base.size() && path.startsWith(base, Qt::CaseSensitive);
+    const bool slash = folder.endsWith(QLatin1Char('/'));
+    const qsizetype base = folder.size() + (slash ? 0 : 1);
+    return path.size() > base && path.startsWith(folder, Qt::CaseSensitive) &&
+           (slash || path.at(folder.size()) == QLatin1Char('/'));
+}
+
+} // namespace
+
+bool IsInsideFolder(const QString& path, const QString& folder)
+{
+    return Inside(path, folder);
+}
+
+QStringList RegularFileNames(const QString& folder)
+{
+    QStringList names;
+    DIR* dir = ::opendir(QFile::encodeName(folder).constData());
+    if (!dir)
+        return names;
+    const int fd = ::dirfd(dir);
+    while (const dirent* entry = ::readdir(dir)) {
+        const char* name = entry->d_name;
+        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
+            continue;
+        bool regular = entry->d_type == DT_REG;
+        // A link counts for what it leads to; some file systems do not say the type at all.
+        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+            struct stat st {};
+            regular = ::fstatat(fd, name, &st, 0) == 0 && S_ISREG(st.st_mode);
+        }
+        if (regular)
+            names.append(QFile::decodeName(name));
+    }
+    ::closedir(dir);
+    return names;
 }
 
 namespace {
@@ -58,8 +99,8 @@ bool IsNetwork(const QByteArray& type)
 bool IsUnderAny(const QString& path, std::initializer_list<const char*> roots)
 {
     for (const char* root : roots) {
-        const QString r = QString::fromLatin1(root);
-        if (path == r || IsInsideFolder(path, r))
+        const QLatin1String r(root);
+        if (path == r || Inside(path, r))
             return true;
     }
     return false;
@@ -139,11 +180,12 @@ bool FixedDiskCheck::IsExamined(const QString& location)
     const QString path = CleanAbsolutePath(location);
     if (path.isEmpty() || IsUnderAny(path, {"/media", "/run/media", "/mnt"}))
         return false;
-    const QString folder = path.left(qMax<qsizetype>(1, path.lastIndexOf(QLatin1Char('/'))));
+    const QStringView folderView = QStringView(path).left(qMax<qsizetype>(1, path.lastIndexOf(QLatin1Char('/'))));
     for (const auto& [known, answer] : m_cache) {
-        if (known == folder)
+        if (known == folderView)
             return answer;
     }
+    const QString folder = folderView.toString();
     // The nearest folder that exists, with its links resolved, says which volume it is.
     QString existing = folder;
     QString real;

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <vector>
 
@@ -16,6 +17,12 @@ QString CleanAbsolutePath(const QString& path);
 // Whether path lies inside folder, comparing whole components exactly:
 // "/lib/a.xml" is inside "/lib", "/lib2/a.xml" is not, nor is "/lib" itself.
 bool IsInsideFolder(const QString& path, const QString& folder);
+
+// The names of the regular files in folder, and of links to them, hidden ones
+// included, in no order: what QDir lists for Files | Hidden | NoDotAndDotDot,
+// read straight from the directory, so a folder of thousands of documents
+// costs no look-up per name. Empty when the folder cannot be read.
+QStringList RegularFileNames(const QString& folder);
 
 // One mounted file system.
 struct MountEntry {

@@ -17,8 +17,10 @@
 #include <QSet>
 
 #include <cerrno>
+#include <future>
 #include <strings.h>
 #include <sys/stat.h>
+#include <system_error>
 
 namespace {
 
@@ -372,6 +374,13 @@ void frmLibrary::CheckLibrary()
         const QString folder = CleanAbsolutePath(Opts().LibraryLocation);
         // A library folder that is not there is an unmounted disk, not lost documents.
         const bool folderMissing = !folder.isEmpty() && !QFileInfo(folder).isDir();
+        // The folder is read on the other core while the locations are examined here.
+        std::future<QStringList> names;
+        try {
+            if (!folder.isEmpty() && !folderMissing)
+                names = std::async(std::launch::async, [folder] { return RegularFileNames(folder); });
+        } catch (const std::system_error&) {
+        }
         std::vector<std::pair<QString, QString>> missing; // id, location
         std::vector<std::pair<qint64, qint64>> knownFiles;
         m_knownLocations.clear();
@@ -381,7 +390,8 @@ void frmLibrary::CheckLibrary()
             const QString clean = CleanAbsolutePath(location);
             m_knownLocations.append(clean);
             // A relative path (older catalogues) depends on where the program was started: no proof of anything.
-            if (!QDir::isAbsolutePath(location) || !disk.IsExamined(clean))
+            const bool absolute = location.startsWith(QLatin1Char('/')) || QDir::isAbsolutePath(location);
+            if (!absolute || !disk.IsExamined(clean))
                 continue;
             if (folderMissing && IsInsideFolder(clean, folder))
                 continue;
@@ -412,11 +422,11 @@ void frmLibrary::CheckLibrary()
             });
         }
         SetStep(QStringLiteral("Look for new files in My Library location"));
-        ScanLibraryFolder(knownFiles);
+        ScanLibraryFolder(knownFiles, names.valid() ? names.get() : RegularFileNames(folder));
     });
 }
 
-void frmLibrary::ScanLibraryFolder(const std::vector<std::pair<qint64, qint64>>& knownFiles)
+void frmLibrary::ScanLibraryFolder(const std::vector<std::pair<qint64, qint64>>& knownFiles, const QStringList& names)
 {
     const QString folder = CleanAbsolutePath(Opts().LibraryLocation);
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
@@ -424,8 +434,6 @@ void frmLibrary::ScanLibraryFolder(const std::vector<std::pair<qint64, qint64>>&
     const QSet<QString> known(m_knownLocations.cbegin(), m_knownLocations.cend());
     QSet<std::pair<qint64, qint64>> knownIds(knownFiles.cbegin(), knownFiles.cend());
     QStringList newFiles;
-    // Names only, unsorted: the folder may hold thousands of known documents.
-    const QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::NoSort);
     QString path = folder + QLatin1Char('/');
     const qsizetype stem = path.size();
     for (const QString& name : names) {

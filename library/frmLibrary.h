@@ -137,7 +137,7 @@ private:
     bool Change(const char* procedure, const std::function<bool()>& change);
     // Reads the file again when another instance wrote it since.
     void RefreshIfChanged();
-    void ScanLibraryFolder(const std::vector<std::pair<qint64, qint64>>& knownFiles);
+    void ScanLibraryFolder(const std::vector<std::pair<qint64, qint64>>& knownFiles, const QStringList& names);
     DomNodeList FindDocuments(const QString& id) const;
     void Save();
 

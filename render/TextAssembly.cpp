@@ -364,9 +364,13 @@ int TextAssembly::colourMatches()
             continue;
         }
         txt.FoundPositions.push_back(int32_t(at));
-        m_viewer.colourRange(int(at), int(phrase.size()), found);
         at += phrase.size();
     }
+    std::vector<std::pair<int, int>> ranges;
+    ranges.reserve(txt.FoundPositions.size());
+    for (const int32_t at : txt.FoundPositions)
+        ranges.emplace_back(int(at), int(phrase.size()));
+    m_viewer.colourRanges(ranges, found);
     return int(txt.FoundPositions.size());
 }
 

@@ -477,6 +477,28 @@ void TextViewer::colourRange(int start, int length, int color)
     c.mergeCharFormat(change);
 }
 
+void TextViewer::colourRanges(const std::vector<std::pair<int, int>>& ranges, int color)
+{
+    Require(color >= 0 && color <= MaxColor, "colour out of range");
+    QTextCharFormat change;
+    change.setForeground(QBrush(ToQColor(color)));
+    QTextCursor c(m_doc);
+    const int length = viewLength();
+    const OwnEdit own(m_inOwnEdit);
+    c.beginEditBlock();
+    for (size_t i = 0; i < ranges.size();) {
+        const int start = ranges[i].first;
+        int end = start + ranges[i].second;
+        Require(start >= 0 && ranges[i].second >= 0, "range below 0");
+        for (++i; i < ranges.size() && ranges[i].first == end; ++i)
+            end += ranges[i].second;
+        c.setPosition(viewToDoc(std::min(start, length)));
+        c.setPosition(viewToDoc(std::min(end, length)), QTextCursor::KeepAnchor);
+        c.mergeCharFormat(change);
+    }
+    c.endEditBlock();
+}
+
 int TextViewer::Find(const QString& text, int start, int end, int options)
 {
     Require(start >= 0, "Find start below 0");

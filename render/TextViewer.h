@@ -120,6 +120,9 @@ public:
     // Paints the text colour (0xBBGGRR) of length characters from start, leaving the
     // caret and the formatting at it alone: many ranges in a row cost little.
     void colourRange(int start, int length, int color);
+    // The same for many ranges (start, length) in ascending order, in one change
+    // of the document with one cursor; ranges that touch are painted as one.
+    void colourRanges(const std::vector<std::pair<int, int>>& ranges, int color);
 
     // Position of the first match of text lying within [start, end), or -1; a match is
     // selected. An end below 0 or beyond the text means the end of the text.

@@ -12,11 +12,22 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QHash>
+#include <QStringDecoder>
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <exception>
 #include <functional>
+#include <string>
+#include <string_view>
 #include <thread>
+#include <tuple>
+#include <utility>
+
+#include <cstdlib>
+#include <memory>
+#include <new>
+#include <sys/mman.h>
 
 namespace {
 
@@ -49,37 +60,6 @@ QString StyleSignature()
     return signature;
 }
 
-bool IsBlank(QChar c)
-{
-    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
-}
-
-// Appends text as the tokenizer passes it on: a run of blanks holding a line
-// break or TAB is one blank, or nothing right after a start tag or before an end tag.
-void AppendText(QString& out, const QString& text, bool afterStartTag, bool beforeEndTag)
-{
-    const QChar* d = text.constData();
-    const qsizetype n = text.size();
-    qsizetype copied = 0; // text before this is in out already
-    for (qsizetype i = 0; i < n; ++i) {
-        // Only a run holding a line break or TAB changes; plain spaces stay as they are.
-        if (d[i] != u'\n' && d[i] != u'\t')
-            continue;
-        qsizetype begin = i;
-        while (begin > copied && IsBlank(d[begin - 1]))
-            --begin;
-        qsizetype end = i;
-        while (end < n && IsBlank(d[end]))
-            ++end;
-        out += QStringView(d + copied, begin - copied);
-        if (!((begin == 0 && afterStartTag) || (end == n && beforeEndTag)))
-            out += u' ';
-        copied = end;
-        i = end - 1;
-    }
-    out += QStringView(d + copied, n - copied);
-}
-
 const TagTexts* TextsOf(const QHash<QString, TagTexts>& styles, const QString& name)
 {
     // Element names are nearly always lower case already.
@@ -89,32 +69,249 @@ const TagTexts* TextsOf(const QHash<QString, TagTexts>& styles, const QString& n
     return found == styles.cend() ? nullptr : &*found;
 }
 
-void AppendUnit(QString& out, const DomNode& node, const QHash<QString, TagTexts>& styles)
+bool IsImage(std::string_view name)
 {
-    bool first = true;
-    for (DomNode child = node.firstChild(); !child.isNull(); first = false) {
-        DomNode next = child.nextSibling();
-        const DomNodeType type = child.nodeType();
-        if (type == DomNodeType::Text || type == DomNodeType::CData) {
-            AppendText(out, child.nodeValue(), first, next.isNull());
-        } else if (type == DomNodeType::Element) {
-            const QString name = child.nodeName();
-            const TagTexts* texts = TextsOf(styles, name);
-            if (texts)
-                out += texts->open;
-            // The view describes a picture where it stands.
-            if (name.compare(QLatin1String("img"), Qt::CaseInsensitive) == 0) {
-                const QString descr = child.getAttribute(QStringLiteral("descr"));
-                if (!descr.isEmpty())
-                    out += QStringLiteral("Afbeelding beschrijving: ") + descr.trimmed();
-            }
-            AppendUnit(out, child, styles);
-            if (texts)
-                out += texts->close;
-        }
-        child = std::move(next);
-    }
+    if (name.size() == 3 && static_cast<unsigned char>(name[0]) < 0x80 && static_cast<unsigned char>(name[1]) < 0x80 &&
+        static_cast<unsigned char>(name[2]) < 0x80)
+        return (name[0] | 0x20) == 'i' && (name[1] | 0x20) == 'm' && (name[2] | 0x20) == 'g';
+    // Beyond ASCII, case-insensitive comparison has rules of its own.
+    return name.size() > 3 &&
+           QString::fromUtf8(name.data(), qsizetype(name.size())).compare(QLatin1String("img"), Qt::CaseInsensitive) ==
+               0;
 }
+
+// Memory for the entries' texts, in large blocks that are never moved: the
+// entries look into them. The large ones are asked for in huge pages, since
+// the first touch of some 200 MB in small pages costs about as much as
+// building the texts.
+class TextBlocks {
+public:
+    TextBlocks() = default;
+    TextBlocks(TextBlocks&& other) noexcept { *this = std::move(other); }
+    // What was moved away is empty, and writes into no block of the other's.
+    TextBlocks& operator=(TextBlocks&& other) noexcept
+    {
+        m_blocks = std::move(other.m_blocks);
+        other.m_blocks.clear();
+        m_current = std::exchange(other.m_current, nullptr);
+        m_capacity = std::exchange(other.m_capacity, 0);
+        m_next = std::exchange(other.m_next, FirstBlock);
+        return *this;
+    }
+
+    // Room for n more characters after the piece being written (from `start`
+    // to `used` of the current block), which moves along into a new block
+    // when it does not fit; start and used follow it.
+    char16_t* room(qsizetype& start, qsizetype& used, qsizetype n)
+    {
+        if (m_current && used + n <= m_capacity)
+            return m_current + used;
+        const qsizetype piece = used - start;
+        const qsizetype capacity = std::max<qsizetype>(std::min(m_next, MaxBlock), 2 * (piece + n));
+        char16_t* block = allocate(capacity);
+        if (piece > 0)
+            std::copy(m_current + start, m_current + used, block);
+        m_current = block;
+        m_capacity = capacity;
+        m_next = std::min(m_next * 2, MaxBlock);
+        start = 0;
+        used = piece;
+        return m_current + used;
+    }
+    char16_t* at(qsizetype i) const { return m_current + i; }
+    void take(TextBlocks& other)
+    {
+        for (auto& b : other.m_blocks)
+            m_blocks.push_back(std::move(b));
+        other = TextBlocks();
+    }
+
+private:
+    static constexpr qsizetype FirstBlock = qsizetype(64) << 10; // characters
+    static constexpr qsizetype MaxBlock = qsizetype(8) << 20;
+    static constexpr size_t HugePage = size_t(2) << 20;
+
+    struct Free {
+        void operator()(char16_t* p) const { std::free(p); }
+    };
+
+    char16_t* allocate(qsizetype characters)
+    {
+        size_t bytes = size_t(characters) * sizeof(char16_t);
+        void* p = nullptr;
+        if (bytes >= 2 * HugePage) {
+            bytes = (bytes + HugePage - 1) / HugePage * HugePage;
+            p = std::aligned_alloc(HugePage, bytes);
+            if (p)
+                madvise(p, bytes, MADV_HUGEPAGE);
+        } else {
+            p = std::malloc(bytes);
+        }
+        if (!p)
+            throw std::bad_alloc();
+        m_blocks.emplace_back(static_cast<char16_t*>(p));
+        return m_blocks.back().get();
+    }
+
+    std::vector<std::unique_ptr<char16_t, Free>> m_blocks;
+    char16_t* m_current = nullptr;
+    qsizetype m_capacity = 0;
+    qsizetype m_next = FirstBlock;
+};
+
+// Folds text into out character by character, as folding the whole string
+// does; false when it holds surrogate pairs, whose folding that does not
+// give. ASCII, most of any text, is folded in a loop the compiler turns into
+// vector code.
+bool FoldInto(QStringView text, char16_t* out)
+{
+    const char16_t* in = text.utf16();
+    const qsizetype n = text.size();
+    char16_t any = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = in[i];
+        out[i] = char16_t(c - u'A') < 26 ? char16_t(c | 0x20) : c;
+        any |= c;
+    }
+    if (any < 0x80)
+        return true;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = in[i];
+        if (c < 0x80)
+            continue;
+        if (QChar::isSurrogate(c))
+            return false;
+        out[i] = QChar::toCaseFolded(c);
+    }
+    return true;
+}
+
+// Builds the texts of units straight from the tree into text blocks. Each text
+// node is decoded on its own, as a node's value is, so bytes that are no UTF-8
+// turn out the same; blanks are then folded in place.
+class UnitTextBuilder final : public DomTextVisitor {
+public:
+    explicit UnitTextBuilder(const QHash<QString, TagTexts>& styles) : m_styles(styles) {}
+
+    // The text built since the last call, and its case-folded twin (empty
+    // when folding changes its length); both stay where they are in the blocks.
+    std::pair<QStringView, QStringView> finish()
+    {
+        const qsizetype n = m_used - m_start;
+        // The text stays where it is when its twin goes to a new block.
+        const QStringView text(m_blocks.at(m_start), n);
+        m_start = m_used;
+        char16_t* folded = room(n);
+        if (!FoldInto(text, folded)) {
+            const QString whole = text.toString().toCaseFolded();
+            if (whole.size() != n)
+                return {text, QStringView()};
+            std::copy(whole.begin(), whole.end(), reinterpret_cast<QChar*>(folded));
+        }
+        m_used += n;
+        m_start = m_used;
+        return {text, QStringView(folded, n)};
+    }
+    TextBlocks& blocks() { return m_blocks; }
+
+    void startElement(std::string_view name, const Element& element) override
+    {
+        if (const TagTexts* texts = textsOf(name))
+            append(texts->open);
+        // The view describes a picture where it stands (inside the unit).
+        if (m_depth++ > 0 && IsImage(name)) {
+            const std::string_view descr = element.attribute("descr");
+            if (!descr.empty()) {
+                append(QStringLiteral("Afbeelding beschrijving: "));
+                append(QString::fromUtf8(descr.data(), qsizetype(descr.size())).trimmed());
+            }
+        }
+    }
+
+    void endElement(std::string_view name) override
+    {
+        --m_depth;
+        if (const TagTexts* texts = textsOf(name))
+            append(texts->close);
+    }
+
+    void text(const char* value, bool first, bool last) override
+    {
+        // One pass finds the length of most values, which hold no line break or TAB.
+        size_t size = std::strcspn(value, "\n\t");
+        const bool blanks = value[size] != '\0';
+        if (blanks)
+            size += std::strlen(value + size);
+        QChar* out = reinterpret_cast<QChar*>(room(qsizetype(size)));
+        const qsizetype from = m_used;
+        m_used += m_decoder.appendToBuffer(out, QByteArrayView(value, qsizetype(size))) - out;
+        if (blanks)
+            foldBlanks(from, first, last);
+    }
+
+private:
+    static bool IsBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r'; }
+
+    char16_t* room(qsizetype n) { return m_blocks.room(m_start, m_used, n); }
+
+    void append(QStringView text)
+    {
+        char16_t* out = room(text.size());
+        std::copy(text.utf16(), text.utf16() + text.size(), out);
+        m_used += text.size();
+    }
+
+    // A run of blanks holding a line break or TAB becomes one blank, or nothing
+    // right after a start tag or before an end tag; plain spaces stay.
+    void foldBlanks(qsizetype from, bool afterStartTag, bool beforeEndTag)
+    {
+        char16_t* d = m_blocks.at(from);
+        const qsizetype n = m_used - from;
+        qsizetype copied = 0; // input before this is written out
+        qsizetype written = 0;
+        for (qsizetype i = 0; i < n; ++i) {
+            if (d[i] != u'\n' && d[i] != u'\t')
+                continue;
+            qsizetype begin = i;
+            while (begin > copied && IsBlank(d[begin - 1]))
+                --begin;
+            qsizetype end = i;
+            while (end < n && IsBlank(d[end]))
+                ++end;
+            std::copy(d + copied, d + begin, d + written);
+            written += begin - copied;
+            if (!((begin == 0 && afterStartTag) || (end == n && beforeEndTag)))
+                d[written++] = u' ';
+            copied = end;
+            i = end - 1;
+        }
+        std::copy(d + copied, d + n, d + written);
+        written += n - copied;
+        m_used = from + written;
+    }
+
+    // A unit uses a handful of element names thousands of times.
+    const TagTexts* textsOf(std::string_view name)
+    {
+        for (const auto& [known, texts] : m_names) {
+            if (known == name)
+                return texts;
+        }
+        if (m_names.size() >= 256)
+            m_names.clear();
+        m_names.emplace_back(std::string(name),
+                             TextsOf(m_styles, QString::fromUtf8(name.data(), qsizetype(name.size()))));
+        return m_names.back().second;
+    }
+
+    const QHash<QString, TagTexts>& m_styles;
+    std::vector<std::pair<std::string, const TagTexts*>> m_names;
+    QStringDecoder m_decoder{QStringDecoder::Utf8, QStringDecoder::Flag::Stateless};
+    TextBlocks m_blocks;
+    qsizetype m_start = 0; // where the unit being built starts in the current block
+    qsizetype m_used = 0;
+    int m_depth = 0; // elements open in the walk
+};
 
 struct Prepared {
     const void* document = nullptr;
@@ -122,6 +319,7 @@ struct Prepared {
     int16_t levels = 0;
     QString styles;
     std::vector<SearchEntry> entries;
+    TextBlocks texts; // what the entries' texts look into
 };
 
 Prepared& Cache()
@@ -134,39 +332,22 @@ Prepared& Cache()
 
 QString UnitSearchText(const DomNode& unit)
 {
-    if (unit.isNull())
-        return {};
     const QHash<QString, TagTexts> styles = StyleTexts();
-    QString out;
-    const TagTexts* texts = TextsOf(styles, unit.nodeName());
-    if (texts)
-        out += texts->open;
-    AppendUnit(out, unit, styles);
-    if (texts)
-        out += texts->close;
-    return out;
+    UnitTextBuilder builder(styles);
+    WalkText(unit, builder);
+    return builder.finish().first.toString();
 }
 
 namespace {
 
-SearchEntry MakeEntry(const NavIndex& index, int32_t e, const QHash<QString, TagTexts>& texts)
+SearchEntry MakeEntry(const NavIndex& index, int32_t e, UnitTextBuilder& builder)
 {
     const NavEntry& entry = index.at(e);
-    const DomNode unit = entry.heading.parentNode().parentNode();
     SearchEntry s;
     s.id = entry.id;
     s.entry = e;
-    if (!unit.isNull()) {
-        const TagTexts* named = TextsOf(texts, unit.nodeName());
-        if (named)
-            s.text += named->open;
-        AppendUnit(s.text, unit, texts);
-        if (named)
-            s.text += named->close;
-    }
-    s.folded = s.text.toCaseFolded();
-    if (s.folded.size() != s.text.size())
-        s.folded.clear();
+    WalkText(entry.heading.parentNode().parentNode(), builder);
+    std::tie(s.text, s.folded) = builder.finish();
     return s;
 }
 
@@ -219,7 +400,7 @@ const std::vector<SearchEntry>& SearchableEntries()
         cache.styles == styles)
         return cache.entries;
 
-    cache = Prepared{document, index.entries().size(), rs.NavLevelCount, styles, {}};
+    cache = Prepared{document, index.entries().size(), rs.NavLevelCount, styles, {}, {}};
     if (!index.isFor(document))
         return cache.entries;
     std::vector<int32_t> order;
@@ -234,14 +415,18 @@ const std::vector<SearchEntry>& SearchableEntries()
     const QHash<QString, TagTexts> texts = StyleTexts();
     const size_t parts = order.size() < 64 ? 1 : std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 4);
     std::vector<std::function<void()>> work;
+    std::vector<std::unique_ptr<UnitTextBuilder>> builders;
     for (size_t p = 0; p < parts; ++p) {
+        builders.push_back(std::make_unique<UnitTextBuilder>(texts));
         work.emplace_back([&, p] {
             for (size_t i = p; i < order.size(); i += parts)
-                cache.entries[i] = MakeEntry(index, order[i], texts);
+                cache.entries[i] = MakeEntry(index, order[i], *builders[p]);
         });
     }
     try {
         RunKeepingWindowAlive(work);
+        for (const auto& builder : builders)
+            cache.texts.take(builder->blocks());
     } catch (...) {
         // Half-built entries would hide matches from every later search.
         cache = Prepared{};
@@ -261,11 +446,11 @@ qsizetype FindPhrase(const SearchEntry& entry, const QString& phrase, const QStr
     if (phrase.isEmpty())
         return -1;
     const bool useFolded = !caseSensitive && !entry.folded.isEmpty() && foldedPhrase.size() == phrase.size();
-    const QString& haystack = useFolded ? entry.folded : entry.text;
+    const QStringView haystack = useFolded ? entry.folded : entry.text;
     const QString& needle = useFolded ? foldedPhrase : phrase;
     const Qt::CaseSensitivity cs = (caseSensitive || useFolded) ? Qt::CaseSensitive : Qt::CaseInsensitive;
     for (qsizetype at = haystack.indexOf(needle, from, cs); at >= 0; at = haystack.indexOf(needle, at + 1, cs)) {
-        if (!wholeWord || StandsAlone(entry.text, at, phrase.size()))
+        if (!wholeWord || StandsAlone(QString::fromRawData(entry.text.data(), entry.text.size()), at, phrase.size()))
             return at;
     }
     return -1;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -17,11 +18,13 @@ class DomNode;
 // end tags, and runs of blanks holding a line break or TAB as one blank. So
 // words of neighbouring headings and paragraphs do not run together, and a
 // match here is a match in the view.
+//
+// The texts are held with the prepared entries and last exactly as long.
 struct SearchEntry {
     int32_t id = 0;
-    int32_t entry = 0; // index into DocumentNavIndex()
-    QString text;      // as shown
-    QString folded;    // case-folded, the same length as text; empty when folding changed the length
+    int32_t entry = 0;  // index into DocumentNavIndex()
+    QStringView text;   // as shown
+    QStringView folded; // case-folded, the same length as text; empty when folding changed the length
     mutable std::optional<QString> wordCount; // the list suffix, worked out on first use
 };
 

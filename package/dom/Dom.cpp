@@ -571,3 +571,53 @@ const pugi::xml_document& DomDocument::native() const
 {
     return m_data->tree->doc;
 }
+
+std::string_view DomTextVisitor::Element::attribute(const char* name) const
+{
+    const pugi::xml_node n(static_cast<pugi::xml_node_struct*>(const_cast<void*>(m_node)));
+    return n.attribute(name).value();
+}
+
+void WalkText(const DomNode& node, DomTextVisitor& visitor)
+{
+    if (node.isNull() || node.m_attr)
+        return;
+    const pugi::xml_node root = DomAccess::node(node);
+    const DomTree& tree = *node.m_tree;
+    auto start = [&](pugi::xml_node n) {
+        if (n.type() == pugi::node_element)
+            visitor.startElement(n.name(), DomTextVisitor::Element(n.internal_object()));
+    };
+    auto end = [&](pugi::xml_node n) {
+        if (n.type() == pugi::node_element)
+            visitor.endElement(n.name());
+    };
+    if (IsTextNode(root)) {
+        visitor.text(root.value(), !root.previous_sibling(), !root.next_sibling());
+        return;
+    }
+    start(root);
+    // Without recursion: a deep document must not exhaust the stack.
+    pugi::xml_node cur = root.first_child();
+    while (cur) {
+        if (IsTextNode(cur)) {
+            visitor.text(cur.value(), !cur.previous_sibling(), !cur.next_sibling());
+        } else if (cur.type() == pugi::node_element && !tree.isHolder(cur)) {
+            start(cur);
+            if (cur.first_child()) {
+                cur = cur.first_child();
+                continue;
+            }
+            end(cur);
+        }
+        while (cur != root && !cur.next_sibling()) {
+            cur = cur.parent();
+            if (cur != root)
+                end(cur);
+        }
+        if (cur == root)
+            break;
+        cur = cur.next_sibling();
+    }
+    end(root);
+}
