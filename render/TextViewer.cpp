@@ -477,6 +477,15 @@ void TextViewer::colourRange(int start, int length, int color)
     c.mergeCharFormat(change);
 }
 
+QTextCursor TextViewer::RangeCursor(int start, int length) const
+{
+    QTextCursor c(m_doc);
+    const int from = std::clamp(start, 0, viewLength());
+    c.setPosition(viewToDoc(from));
+    c.setPosition(viewToDoc(std::clamp(from + std::max(length, 0), 0, viewLength())), QTextCursor::KeepAnchor);
+    return c;
+}
+
 int TextViewer::Find(const QString& text, int start, int end, int options)
 {
     Require(start >= 0, "Find start below 0");
