@@ -158,6 +158,15 @@ caret = view.queryText().caretOffset
 lines = received()
 time.sleep(1.5)
 after = received()
+
+# With accessibility on, as under a screen reader, any other key stops reading
+# when pressed: here Right, which in the text only moves the caret.
+key("F5")
+wait_for("a phrase after the restart", lambda: len(received()) > len(after), timeout=15)
+key("Right")
+restarted = received()
+time.sleep(2.5)
+after_right = received()
 stop_all()
 
 print("received by the speech service:")
@@ -171,6 +180,11 @@ if caret != starts[2]:
     failures.append(f"the caret is at {caret}, not at the third phrase's start {starts[2]}")
 if len(after) > 3:
     failures.append(f"{len(after) - 3} more phrases arrived after Escape")
+if after and restarted[len(after)] != lines[2]:
+    failures.append(f"F5 after Escape did not start again at the third phrase: {restarted[len(after)]}")
+if len(after_right) > len(restarted):
+    failures.append("reading went on after a key was pressed with accessibility on")
+print(f"F5 again: {restarted[len(after):]}; after Right: {len(after_right) - len(restarted)} more")
 for f in failures:
     print("FAIL:", f)
 print("read-aloud check:", "failed" if failures else "passed")
