@@ -69,10 +69,11 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION "text")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The cue sounds go through the GStreamer back end, loaded at run time, so the
-# shared-library scan cannot see it.
+# The cue sounds go through the GStreamer back end, and reading aloud through
+# the speech-dispatcher plugin of Qt TextToSpeech, both loaded at run time, so
+# the shared-library scan cannot see them. Without them the program still runs.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
-    "gstreamer1.0-plugins-good, shared-mime-info, desktop-file-utils, hicolor-icon-theme")
+    "gstreamer1.0-plugins-good, shared-mime-info, desktop-file-utils, hicolor-icon-theme, qt6-speech-speechd-plugin, speech-dispatcher")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
 include(CPack)

@@ -65,6 +65,12 @@ int16_t KeyCodeOf(int qtKey, Qt::KeyboardModifiers modifiers)
     case Qt::Key_Backslash:
     case Qt::Key_Bar:
         return KeyCode::BackslashBar;
+    case Qt::Key_F5:
+        return KeyCode::F5;
+    case Qt::Key_F7:
+        return KeyCode::F7;
+    case Qt::Key_F8:
+        return KeyCode::F8;
     default:
         return 0;
     }
@@ -141,6 +147,9 @@ constexpr std::array Table{
     Row{KeyCode::BackslashBar, Mods::Shift, Where::Anywhere, A::NormalSize},
     Row{KeyCode::PlusSign, Mods::NoCtrlOrAlt, Where::Anywhere, A::Larger},
     Row{KeyCode::MinusSign, Mods::NoCtrlOrAlt, Where::Anywhere, A::Smaller},
+    Row{KeyCode::F5, Mods::NoCtrlOrAlt, Where::Anywhere, A::ReadAloud},
+    Row{KeyCode::F8, Mods::NoCtrlOrAlt, Where::Anywhere, A::ReadFaster},
+    Row{KeyCode::F7, Mods::NoCtrlOrAlt, Where::Anywhere, A::ReadSlower},
 };
 
 bool Fits(Mods mods, int16_t shift)
@@ -248,6 +257,12 @@ QString KeyName(int16_t key)
         return QStringLiteral("\\");
     case KeyCode::PlusSign:
         return QStringLiteral("+");
+    case KeyCode::F5:
+        return QStringLiteral("F5");
+    case KeyCode::F7:
+        return QStringLiteral("F7");
+    case KeyCode::F8:
+        return QStringLiteral("F8");
     default:
         if (key >= KeyCode::Keypad1 && key <= KeyCode::Keypad9)
             return QStringLiteral("keypad %1").arg(key - KeyCode::Keypad1 + 1);

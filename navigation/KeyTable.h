@@ -38,6 +38,9 @@ constexpr int16_t KeypadSubtract = 109;
 constexpr int16_t EqualPlus = 187;
 constexpr int16_t MinusUnderscore = 189;
 constexpr int16_t BackslashBar = 220;
+constexpr int16_t F5 = 116;
+constexpr int16_t F7 = 118;
+constexpr int16_t F8 = 119;
 // Keys that exist only as characters on some layouts: "+" and "-" wherever they are.
 constexpr int16_t PlusSign = 300;
 constexpr int16_t MinusSign = 301;
@@ -90,6 +93,9 @@ enum class ReadingAction {
     EscapeSearch,
     PreviousPage,
     NextPage,
+    ReadAloud, // start reading aloud at the caret, pause, resume
+    ReadFaster,
+    ReadSlower,
 };
 
 // What the reading key (a program key code and shift state) does with the focus there.

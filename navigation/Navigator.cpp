@@ -5,6 +5,7 @@
 #include "app/core/RunState.h"
 #include "navigation/NavList.h"
 #include "navigation/NavigationHost.h"
+#include "navigation/Phrases.h"
 #include "navigation/WordCount.h"
 #include "package/NavIndex.h"
 #include "render/TextAssembly.h"
@@ -16,46 +17,6 @@
 #include <QTextCursor>
 #include <QTextLayout>
 #include <algorithm>
-
-namespace {
-
-bool IsPhraseDelimiter(QChar c)
-{
-    return c == u'.' || c == u'?' || c == u'!' || c == u';' || c == u':';
-}
-
-// Where the phrase after a delimiter at j starts, or -1 when j ends no phrase.
-// A phrase ends at a delimiter followed by a space or by a line break; the next
-// one starts after the space or after the whole CR LF.
-int PhraseStartAfter(const QString& text, int j)
-{
-    if (j < 0 || j + 1 >= text.size() || !IsPhraseDelimiter(text[j]))
-        return -1;
-    if (text[j + 1] == u' ')
-        return j + 2;
-    if (text[j + 1] == u'\r' && j + 2 < text.size() && text[j + 2] == u'\n')
-        return j + 3;
-    return -1;
-}
-
-// The last phrase start before position `before`, or 0 (the start of the text).
-int PhraseStartBefore(const QString& text, int before)
-{
-    for (int j = std::min(before, static_cast<int>(text.size())) - 2; j >= 0; --j) {
-        const int start = PhraseStartAfter(text, j);
-        if (start >= 0 && start < before)
-            return start;
-    }
-    return 0;
-}
-
-bool IsPhraseStart(const QString& text, int position)
-{
-    return position >= 2 &&
-           (PhraseStartAfter(text, position - 2) == position || PhraseStartAfter(text, position - 3) == position);
-}
-
-} // namespace
 
 Navigator::Navigator(NavList& lists, TextViewer& viewer, TextAssembly& assembly, NavigationHost& host)
     : m_lists(lists), m_viewer(viewer), m_assembly(assembly), m_host(host)
@@ -375,14 +336,7 @@ void Navigator::GoPhrase(int direction)
             }
         } else if (direction == 2) {
             // With no phrase end after the caret, the next phrase is the end of the text.
-            target = static_cast<int>(text.size());
-            for (int j = std::max(caret - 1, 0); j < text.size(); ++j) {
-                const int start = PhraseStartAfter(text, j);
-                if (start > caret) {
-                    target = start;
-                    break;
-                }
-            }
+            target = NextPhraseStart(text, caret);
         } else {
             return;
         }

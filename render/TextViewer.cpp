@@ -499,6 +499,15 @@ void TextViewer::colourRanges(const std::vector<std::pair<int, int>>& ranges, in
     c.endEditBlock();
 }
 
+QTextCursor TextViewer::RangeCursor(int start, int length) const
+{
+    QTextCursor c(m_doc);
+    const int from = std::clamp(start, 0, viewLength());
+    c.setPosition(viewToDoc(from));
+    c.setPosition(viewToDoc(std::clamp(from + std::max(length, 0), 0, viewLength())), QTextCursor::KeepAnchor);
+    return c;
+}
+
 int TextViewer::Find(const QString& text, int start, int end, int options)
 {
     Require(start >= 0, "Find start below 0");

@@ -124,6 +124,10 @@ public:
     // of the document with one cursor; ranges that touch are painted as one.
     void colourRanges(const std::vector<std::pair<int, int>>& ranges, int color);
 
+    // A cursor on the document selecting length characters from start, for
+    // marks drawn over the text (a view's extra selections) rather than in it.
+    QTextCursor RangeCursor(int start, int length) const;
+
     // Position of the first match of text lying within [start, end), or -1; a match is
     // selected. An end below 0 or beyond the text means the end of the text.
     int Find(const QString& text, int start = 0, int end = -1, int options = 0);

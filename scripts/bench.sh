@@ -4,7 +4,9 @@
 # generated 1, 10 and 50 MB newspapers (ratios from the same run), where the
 # time of the largest open goes, and the time and peak memory of a first open
 # in a fresh process; and the library (load and check, first show of the
-# open-book window) against a parse of its catalogue.
+# open-book window) against a parse of its catalogue; and reading aloud (key to
+# the first phrase handed to the engine, each phrase after) against the build of
+# the same 100,000-character article.
 #   scripts/bench.sh           the full run (about a minute)
 #   scripts/bench.sh --smoke   the generator's tests and the 1 MB case once (CI)
 # Further arguments go to the benchmark program, e.g. --repetitions=3.
@@ -19,7 +21,7 @@ for arg in "$@"; do
   if [ "$arg" = "--smoke" ]; then smoke=true; else args+=("$arg"); fi
 done
 
-targets=(qb_open_path_bench quillbook-gen-paper qb_tokenizer_bench qb_package_open_bench qb_text_build_bench qb_navigation_bench qb_usage_file_bench qb_search_bench qb_page_bench qb_minimal_window quillbook qb_library_bench)
+targets=(qb_open_path_bench quillbook-gen-paper qb_tokenizer_bench qb_package_open_bench qb_text_build_bench qb_navigation_bench qb_usage_file_bench qb_search_bench qb_page_bench qb_minimal_window quillbook qb_library_bench qb_read_aloud_bench)
 $smoke && targets+=(qb_bench_tests)
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQB_BUILD_BENCH=ON -DQB_BUILD_TESTS=ON >/dev/null
 ninja -C build-bench "${targets[@]}"
@@ -35,6 +37,7 @@ if $smoke; then
   build-bench/bench/qb_search_bench --smoke
   QT_QPA_PLATFORM=offscreen build-bench/bench/qb_library_bench --smoke
   build-bench/bench/qb_page_bench --smoke
+  QT_QPA_PLATFORM=offscreen build-bench/bench/qb_read_aloud_bench --smoke
   bash scripts/startup-bench.sh --smoke
   exit 0
 fi
@@ -47,4 +50,5 @@ build-bench/bench/qb_usage_file_bench
 build-bench/bench/qb_search_bench
 QT_QPA_PLATFORM=offscreen build-bench/bench/qb_library_bench
 build-bench/bench/qb_page_bench
+QT_QPA_PLATFORM=offscreen build-bench/bench/qb_read_aloud_bench
 bash scripts/startup-bench.sh

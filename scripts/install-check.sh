@@ -56,7 +56,7 @@ done
 # Every key of the README's key table is in the manual page (long lines, so none is split).
 zcat "$root/share/man/man1/quillbook.1.gz" | groff -man -Tutf8 -P-cbou -rLL=300n >"$work/quillbook.1.txt"
 for key in Right Enter Alt+Down Down Up Alt+Right Alt+Left "keypad 9" "keypad 7" "keypad 8" Backspace Left Alt+Up \
-  Ctrl+Backspace "keypad 1" "keypad 3" "keypad 4" "keypad 5" "keypad 6" Shift+= Home End J Y N Ctrl+F F3 Shift+F3 \
+  Ctrl+Backspace "keypad 1" "keypad 3" "keypad 4" "keypad 5" "keypad 6" Shift+= Home End J Y N Ctrl+F F3 Shift+F3 F5 F7 F8 \
   Delete F2 Insert Alt+Enter Shift+F10 Escape "Ctrl+Page Down" "Ctrl+Page Up" Ctrl+C Ctrl+Insert F1; do
   grep -qF -- "$key" "$work/quillbook.1.txt" ||
     fail "quillbook.1 does not mention the key $key"

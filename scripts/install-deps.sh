@@ -10,6 +10,8 @@ packages=(
   dpkg-dev lintian desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl man-db groff-base
   strace librsvg2-bin
   orca speech-dispatcher xclip
+  # Reading aloud: Qt TextToSpeech (its CMake package needs the QML headers) and the speech-dispatcher engine.
+  qt6-speech-dev qt6-declarative-dev qt6-speech-speechd-plugin
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -69,6 +69,15 @@ int ReadIndex(const SettingsStore& store, const char* key, int defaultValue, int
     return value;
 }
 
+// A stored number that must lie in low..high.
+int ReadRange(const SettingsStore& store, const char* key, int defaultValue, int low, int high)
+{
+    const int value = ToInteger16(store.Get(QString::fromLatin1(key), QString::number(defaultValue)));
+    if (value < low || value > high)
+        RaiseError(ErrNo::Overflow, QStringLiteral("Overflow"));
+    return value;
+}
+
 // 0 unchecked, 1 checked, 2 grayed: a grayed box still shows its mark.
 bool ReadCheck(const SettingsStore& store, const char* key, bool defaultValue)
 {
@@ -136,6 +145,11 @@ std::vector<KeyText> KeyTexts(const Options& o)
         {markUp, QStringLiteral("BackGroundColor"), number(o.BackGroundColorIndex)},
         {markUp, QStringLiteral("OverRuleCSS"), number(o.OverRuleCss)},
         {"Personal Interest", QStringLiteral("PersonalInterests"), o.PersonalInterests},
+        {"Read aloud settings", QStringLiteral("ReadAloudVoice"), o.ReadAloudVoice},
+        {"Read aloud settings", QStringLiteral("ReadAloudRate"), number(o.ReadAloudRate)},
+        {"Read aloud settings", QStringLiteral("ReadAloudPitch"), number(o.ReadAloudPitch)},
+        {"Read aloud settings", QStringLiteral("ReadAloudVolume"), number(o.ReadAloudVolume)},
+        {"Read aloud settings", QStringLiteral("ReadAloudColor"), number(o.ReadAloudColorIndex)},
     };
 }
 
@@ -228,6 +242,11 @@ void Options::SetDefaults()
     FontSize = QStringLiteral("14");
     ForeGroundColorIndex = 15;
     BackGroundColorIndex = 1;
+    ReadAloudVoice.clear();
+    ReadAloudRate = 0;
+    ReadAloudPitch = 0;
+    ReadAloudVolume = 100;
+    ReadAloudColorIndex = 15;
     StoredTexts.clear();
     AnnotationColor = NamedColours[11].Value;
     BookmarkColor = NamedColours[2].Value;
@@ -316,6 +335,13 @@ void LoadSettings()
 
         group = QStringLiteral("Personal interest");
         o.PersonalInterests = store.Get(QStringLiteral("PersonalInterests"));
+
+        group = QStringLiteral("Read aloud settings");
+        o.ReadAloudVoice = store.Get(QStringLiteral("ReadAloudVoice"));
+        read("ReadAloudRate", [&] { o.ReadAloudRate = ReadRange(store, "ReadAloudRate", 0, -10, 10); });
+        read("ReadAloudPitch", [&] { o.ReadAloudPitch = ReadRange(store, "ReadAloudPitch", 0, -10, 10); });
+        read("ReadAloudVolume", [&] { o.ReadAloudVolume = ReadRange(store, "ReadAloudVolume", 100, 0, 100); });
+        read("ReadAloudColor", [&] { o.ReadAloudColorIndex = ReadIndex(store, "ReadAloudColor", 15, colours); });
 
         // What saving these values would not write back byte for byte: a value
         // that could not be read, a grayed check box, a name in another case.

@@ -66,6 +66,15 @@ public:
     int ForeGroundColorIndex = 15;              // "ForeGroundColor"
     int BackGroundColorIndex = 1;               // "BackGroundColor"
 
+    // Reading aloud: the voice by name (empty: the engine's own), rate and
+    // pitch from -10 to 10 (0 normal), volume 0..100, and the phrase mark's
+    // colour as an index into NamedColours.
+    QString ReadAloudVoice;       // "ReadAloudVoice"
+    int ReadAloudRate = 0;        // "ReadAloudRate"
+    int ReadAloudPitch = 0;       // "ReadAloudPitch"
+    int ReadAloudVolume = 100;    // "ReadAloudVolume"
+    int ReadAloudColorIndex = 15; // "ReadAloudColor"
+
     // Program-wide values taken from the above by LoadSettings and SaveOptions.
     QString LibraryLocation;            // the library folder, without a trailing "/"
     int32_t AnnotationColor = 0x0000FF; // 0xBBGGRR

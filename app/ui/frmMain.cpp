@@ -18,6 +18,9 @@
 #include "settings/modLanguage.h"
 #include "settings/ui/frmBrowseForFolder.h"
 #include "settings/ui/frmOptions.h"
+#include "speech/ReadAloud.h"
+#include "speech/ReadAloudHost.h"
+#include "speech/SpeechEngine.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -101,12 +104,15 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
     connectSearch();
     connectPages();
     connectHelp();
+    connectReadAloud();
     buildStyleSheetMenu();
     resize(900, 700);
 }
 
 frmMain::~frmMain()
 {
+    // The reader speaks through the engine: it goes first.
+    Reader.reset();
     // The catalogue outlives this window; its hooks must not.
     Library().OpenAddOnly = nullptr;
     Library().ChooseBookShelf = nullptr;
@@ -447,6 +453,8 @@ void frmMain::SetLang()
         SetCaption(mnuViewMakeDefault, 1056);
         SetCaption(mnuExtra, 1060);
         SetCaption(mnuExtraOptions, 1062);
+        for (int i = 0; i < 4; ++i)
+            SetCaption(mnuExtraReadAloud[size_t(i)], 1063 + i);
         SetCaption(mnuHelp, 1070);
         SetCaption(mnuHelpAbout, 1071);
         SetCaption(mnuHelpIndex, 1072);
@@ -501,6 +509,7 @@ frmOptions* frmMain::optionsWindow()
             frmBrowseForFolder browser(OptionsWindow);
             browser.exec();
         });
+        OptionsWindow->setVoiceSource([this] { return m_speech ? m_speech->Voices() : QStringList(); });
     }
     return OptionsWindow;
 }

@@ -33,6 +33,9 @@ class TextSearch;
 class frmOpenBook;
 class frmBookShelfs;
 class frmGotoPage;
+class ReadAloud;
+class ReadAloudHost;
+class SpeechEngine;
 
 // The main window: title band with the location and the three navigation
 // buttons, the navigation lists and the text view stacked on one rectangle,
@@ -152,6 +155,15 @@ public:
     void mnuNavigateEscapeSearchMode_Click();
     void mnuEditPersonalInterests_Click();
     void EscapeSearchmode();
+
+    // Reading aloud from the caret: Extra > Read aloud (0 start, pause or
+    // resume; 1 stop; 2 faster; 3 slower), also F5, Escape, F8 and F7.
+    void mnuExtraReadAloud_Click(int index);
+    std::unique_ptr<ReadAloud> Reader;
+    // The speech read through: the system's unless a test puts another in.
+    void SetSpeechEngine(std::unique_ptr<SpeechEngine> engine);
+    SpeechEngine* Speech() const { return m_speech.get(); }
+    std::array<QAction*, 4> mnuExtraReadAloud{};
 
     // Plays a sound of the program's folder by name.
     void PlaySound(const QString& name);
@@ -275,6 +287,16 @@ private:
     void connectPages();
     bool m_pageAsked = false; // the Page dialog was shown for the page command in progress
     void connectHelp();
+    void connectReadAloud();
+    // Marks the phrase being read over the text (the text's own colours stay).
+    void ShowReadingMark(int start, int length);
+    void ReadingChanged();
+    std::unique_ptr<SpeechEngine> m_speech;
+    std::unique_ptr<ReadAloudHost> m_readAloudHost;
+    // The reading-aloud keys; false for a key that is not one of them and must still act.
+    bool ReadAloudKey(ReadingAction action);
+    void StopReadingForScreenReader(const QKeyEvent* key);
+    bool m_escapeStoppedReading = false;
     // Key and mouse events of the lists, the text view and the buttons; true when consumed.
     bool NavigationEventFilter(QObject* watched, QEvent* event);
     bool Form_KeyUp(QKeyEvent* event);

@@ -10,7 +10,9 @@
 #include "navigation/Navigator.h"
 #include "render/TextViewer.h"
 #include "render/ui/TextViewerWidget.h"
+#include "speech/ReadAloud.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
@@ -62,6 +64,8 @@ bool frmMain::KeyNavigation(int16_t& keyCode, int16_t& shift)
             return;
         handled = true;
         SetStep(QStringLiteral("Act on the key"));
+        if (ReadAloudKey(action))
+            return;
         if (action == ReadingAction::NextPage || action == ReadingAction::PreviousPage) {
             mnuNavigatePage_Click(action == ReadingAction::NextPage ? 1 : 2);
             return;
@@ -91,6 +95,63 @@ bool frmMain::KeyNavigation(int16_t& keyCode, int16_t& shift)
         }
     });
     return handled;
+}
+
+bool frmMain::ReadAloudKey(ReadingAction action)
+{
+    switch (action) {
+    case ReadingAction::ReadAloud:
+        mnuExtraReadAloud_Click(0);
+        return true;
+    case ReadingAction::ReadFaster:
+        mnuExtraReadAloud_Click(2);
+        return true;
+    case ReadingAction::ReadSlower:
+        mnuExtraReadAloud_Click(3);
+        return true;
+    case ReadingAction::EscapeSearch:
+        // Escape ends reading aloud first; only a second one leaves a search.
+        if (Reader->Active() || m_escapeStoppedReading) {
+            m_escapeStoppedReading = false;
+            mnuExtraReadAloud_Click(1);
+            return true;
+        }
+        return false;
+    case ReadingAction::Larger:
+    case ReadingAction::NormalSize:
+    case ReadingAction::Smaller:
+    case ReadingAction::Nothing:
+        // A magnifier's reader may change the size while listening.
+        return false;
+    default:
+        // Any move takes the caret away from the phrase being read.
+        if (Reader->Active())
+            mnuExtraReadAloud_Click(1);
+        return false;
+    }
+}
+
+void frmMain::StopReadingForScreenReader(const QKeyEvent* key)
+{
+    // With a screen reader on, its voice and the reading voice would talk at
+    // once: any key but the reading-aloud keys ends reading when pressed.
+    if (!Reader->Active() || !QAccessible::isActive())
+        return;
+    switch (key->key()) {
+    case Qt::Key_F5:
+    case Qt::Key_F7:
+    case Qt::Key_F8:
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Alt:
+    case Qt::Key_Meta:
+    case Qt::Key_AltGr:
+        return;
+    default:
+        break;
+    }
+    m_escapeStoppedReading = key->key() == Qt::Key_Escape;
+    mnuExtraReadAloud_Click(1);
 }
 
 void frmMain::AnnounceCaretMove(ReadingAction action)
@@ -164,8 +225,10 @@ bool frmMain::NavigationEventFilter(QObject* watched, QEvent* event)
                     ExportText();
                 return true;
             }
-            if (!key->isAutoRepeat())
+            if (!key->isAutoRepeat()) {
                 m_pressedKeys.insert(key->key(), key->modifiers());
+                StopReadingForScreenReader(key);
+            }
             if (inList) {
                 // The lists never move by themselves: every move goes through
                 // KeyNavigation, so a plain key (and any arrow, Home, End, page key)

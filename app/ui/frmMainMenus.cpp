@@ -10,6 +10,7 @@
 #include "render/ui/TextViewerWidget.h"
 #include "search/SearchEntries.h"
 #include "settings/modLanguage.h"
+#include "speech/ReadAloud.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -54,6 +55,11 @@ void frmMain::SetMenuOptions()
 
         for (QAction* item : mnuNavigatePage)
             EnableCommand(item, rs.HasPageNumbers);
+        const bool reading = Reader && Reader->Active();
+        EnableCommand(mnuExtraReadAloud[0], open && (inText || reading));
+        EnableCommand(mnuExtraReadAloud[1], reading);
+        for (QAction* item : {mnuExtraReadAloud[2], mnuExtraReadAloud[3]})
+            EnableCommand(item, open);
         for (QAction* item : m_unbuiltCommands)
             item->setEnabled(false);
     });
@@ -64,6 +70,10 @@ void frmMain::mnuFileClose_Click()
     GuardedVoid("mnuFileClose_Click", [&] {
         RunState& rs = Run();
         if (rs.DocumentOpen) {
+            // The caret goes back to the start of the phrase being read, and that is kept.
+            SetStep(QStringLiteral("Stop reading aloud"));
+            if (Reader)
+                Reader->Stop();
             SetStep(QStringLiteral("Save the last read position"));
             SaveLastReadPosition(*NavLists, *Viewer);
         }

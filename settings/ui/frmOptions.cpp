@@ -19,6 +19,7 @@
 #include <QRadioButton>
 #include <QShortcut>
 #include <QShowEvent>
+#include <QSpinBox>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -120,8 +121,8 @@ frmOptions::frmOptions(QWidget* parent) : QDialog(parent)
 
     tabOptions = Make<QTabWidget>(this, QStringLiteral("tabOptions"));
     tabOptions->setAccessibleName(QStringLiteral("Options"));
-    const char* pages[] = {"General", "Library", "Mark-up", "Search"};
-    for (int i = 0; i < 4; ++i) {
+    const char* pages[] = {"General", "Library", "Mark-up", "Search", "Read aloud"};
+    for (int i = 0; i < 5; ++i) {
         Frame1[size_t(i)] = Make<QWidget>(nullptr, QStringLiteral("Frame1_%1").arg(i));
         tabOptions->addTab(Frame1[size_t(i)], QString::fromLatin1(pages[i]));
     }
@@ -129,6 +130,7 @@ frmOptions::frmOptions(QWidget* parent) : QDialog(parent)
     buildLibraryPage();
     buildMarkupPage();
     buildSearchPage();
+    buildReadAloudPage();
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -349,6 +351,60 @@ void frmOptions::buildSearchPage()
     layout->addStretch();
 }
 
+void frmOptions::buildReadAloudPage()
+{
+    QWidget* page = Frame1[4];
+    cmbReadAloudVoice = Make<QComboBox>(page, QStringLiteral("cmbReadAloudVoice"));
+    cmbReadAloudVoice->addItem(QStringLiteral("Default voice"));
+    lblReadAloudVoice = LabelFor(page, QStringLiteral("lblReadAloudVoice"), QStringLiteral("Voice"), cmbReadAloudVoice);
+    const auto spin = [page](const QString& name, int low, int high) {
+        auto* box = Make<QSpinBox>(page, name);
+        box->setRange(low, high);
+        return box;
+    };
+    spnReadAloudRate = spin(QStringLiteral("spnReadAloudRate"), -10, 10);
+    lblReadAloudRate = LabelFor(page, QStringLiteral("lblReadAloudRate"), QStringLiteral("Rate"), spnReadAloudRate);
+    spnReadAloudPitch = spin(QStringLiteral("spnReadAloudPitch"), -10, 10);
+    lblReadAloudPitch = LabelFor(page, QStringLiteral("lblReadAloudPitch"), QStringLiteral("Pitch"), spnReadAloudPitch);
+    spnReadAloudVolume = spin(QStringLiteral("spnReadAloudVolume"), 0, 100);
+    lblReadAloudVolume =
+        LabelFor(page, QStringLiteral("lblReadAloudVolume"), QStringLiteral("Volume"), spnReadAloudVolume);
+    cmbReadAloudColor = ColourList(page, QStringLiteral("cmbReadAloudColor"));
+    lblReadAloudColor =
+        LabelFor(page, QStringLiteral("lblReadAloudColor"), QStringLiteral("Reading mark"), cmbReadAloudColor);
+
+    auto* grid = new QGridLayout(page);
+    const std::pair<QLabel*, QWidget*> rows[] = {{lblReadAloudVoice, cmbReadAloudVoice},
+                                                 {lblReadAloudRate, spnReadAloudRate},
+                                                 {lblReadAloudPitch, spnReadAloudPitch},
+                                                 {lblReadAloudVolume, spnReadAloudVolume},
+                                                 {lblReadAloudColor, cmbReadAloudColor}};
+    int row = 0;
+    for (const auto& [label, input] : rows) {
+        grid->addWidget(label, row, 0);
+        grid->addWidget(input, row++, 1);
+    }
+    grid->setColumnStretch(1, 1);
+    grid->setRowStretch(row, 1);
+}
+
+void frmOptions::setVoiceSource(std::function<QStringList()> source)
+{
+    m_voices = std::move(source);
+    m_voicesFilled = false;
+}
+
+void frmOptions::fillVoices()
+{
+    // Asking the engine for its voices may start the speech service: only once, and only when shown.
+    if (m_voicesFilled || !m_voices)
+        return;
+    m_voicesFilled = true;
+    while (cmbReadAloudVoice->count() > 1)
+        cmbReadAloudVoice->removeItem(1);
+    cmbReadAloudVoice->addItems(m_voices());
+}
+
 void frmOptions::setTabOrder()
 {
     // clang-format off
@@ -362,6 +418,7 @@ void frmOptions::setTabOrder()
         cmbAnnotationColor, cmbBookmarkColor, cmbFoundColor,
         chkOverruleCSS, cmbUserFont, cmbFontSize, cmbForeGroundColor, cmbBackGroundColor,
         optSearchResults[1], optSearchResults[0], txtPersonalInterests,
+        cmbReadAloudVoice, spnReadAloudRate, spnReadAloudPitch, spnReadAloudVolume, cmbReadAloudColor,
         cmdButton[0], cmdButton[1], cmdButton[2]};
     // clang-format on
     for (qsizetype i = 1; i < order.size(); ++i)
@@ -371,7 +428,7 @@ void frmOptions::setTabOrder()
 void frmOptions::connectControls()
 {
     for (QComboBox* combo : {cmbDefaultLanguage, cmbSortField, cmbAnnotationColor, cmbBookmarkColor, cmbFoundColor,
-                             cmbForeGroundColor, cmbBackGroundColor})
+                             cmbForeGroundColor, cmbBackGroundColor, cmbReadAloudVoice, cmbReadAloudColor})
         connect(combo, &QComboBox::currentIndexChanged, this, [this, combo] { controlChanged(combo); });
     for (QComboBox* combo : {cmbUserFont, cmbFontSize})
         connect(combo, &QComboBox::currentTextChanged, this, [this, combo] { controlChanged(combo); });
@@ -379,6 +436,8 @@ void frmOptions::connectControls()
         connect(check, &QCheckBox::toggled, this, [this, check] { controlChanged(check); });
     for (QButtonGroup* group : {m_openDocument, m_autoArchive, m_sortOrder, m_searchResults})
         connect(group, &QButtonGroup::idToggled, this, [this, group] { controlChanged(group); });
+    for (QSpinBox* box : {spnReadAloudRate, spnReadAloudPitch, spnReadAloudVolume})
+        connect(box, &QSpinBox::valueChanged, this, [this, box] { controlChanged(box); });
     for (QLineEdit* edit : {txtLibraryLocation, txtPersonalInterests})
         connect(edit, &QLineEdit::textChanged, this, [this, edit] { controlChanged(edit); });
 
@@ -460,6 +519,18 @@ void frmOptions::loadFromOptions()
         SetStep(QStringLiteral("Search settings"));
         Check(m_searchResults, o.SearchResults);
         txtPersonalInterests->setText(o.PersonalInterests);
+
+        SetStep(QStringLiteral("Read aloud settings"));
+        fillVoices();
+        // A stored voice that is not installed now still shows, so it is kept.
+        const int voice = o.ReadAloudVoice.isEmpty() ? 0 : cmbReadAloudVoice->findText(o.ReadAloudVoice);
+        if (voice < 0)
+            cmbReadAloudVoice->addItem(o.ReadAloudVoice);
+        cmbReadAloudVoice->setCurrentIndex(voice < 0 ? cmbReadAloudVoice->count() - 1 : voice);
+        spnReadAloudRate->setValue(o.ReadAloudRate);
+        spnReadAloudPitch->setValue(o.ReadAloudPitch);
+        spnReadAloudVolume->setValue(o.ReadAloudVolume);
+        SelectIndex(cmbReadAloudColor, o.ReadAloudColorIndex);
     });
     m_loading = false;
     applyOverrule();
@@ -523,6 +594,17 @@ void frmOptions::storeControl(QObject* control)
     SetStep(QStringLiteral("Search settings"));
     take(m_searchResults, [&] { checkedId(m_searchResults, o.SearchResults); });
     take(txtPersonalInterests, [&] { o.PersonalInterests = txtPersonalInterests->text(); });
+
+    SetStep(QStringLiteral("Read aloud settings"));
+    take(cmbReadAloudVoice, [&] {
+        const int voice = cmbReadAloudVoice->currentIndex();
+        if (voice >= 0)
+            o.ReadAloudVoice = voice == 0 ? QString() : cmbReadAloudVoice->currentText();
+    });
+    take(spnReadAloudRate, [&] { o.ReadAloudRate = spnReadAloudRate->value(); });
+    take(spnReadAloudPitch, [&] { o.ReadAloudPitch = spnReadAloudPitch->value(); });
+    take(spnReadAloudVolume, [&] { o.ReadAloudVolume = spnReadAloudVolume->value(); });
+    take(cmbReadAloudColor, [&] { index(cmbReadAloudColor, o.ReadAloudColorIndex); });
 }
 
 void frmOptions::storeChanges(QObject* control)
@@ -604,8 +686,8 @@ void frmOptions::Form_Activate()
         SetStep(QStringLiteral("Apply the language texts"));
         FormLanguage(QStringLiteral("frmOptions"), this);
         SetStep(QStringLiteral("Name the colours"));
-        for (QComboBox* combo :
-             {cmbAnnotationColor, cmbBookmarkColor, cmbFoundColor, cmbForeGroundColor, cmbBackGroundColor}) {
+        for (QComboBox* combo : {cmbAnnotationColor, cmbBookmarkColor, cmbFoundColor, cmbForeGroundColor,
+                                 cmbBackGroundColor, cmbReadAloudColor}) {
             for (int i = 0; i < combo->count(); ++i) {
                 const QString name = T(kColourNames + i);
                 if (!name.isEmpty()) // a missing text keeps the style sheet name rather than an empty entry
@@ -617,6 +699,8 @@ void frmOptions::Form_Activate()
             Frame3->setTitle(order);
             Frame3->setAccessibleName(WithoutShortcutMark(order));
         }
+        if (const QString own = T(1523); !own.isEmpty())
+            cmbReadAloudVoice->setItemText(0, own);
         nameInputsAfterTheirLabels();
     });
 }

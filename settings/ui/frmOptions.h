@@ -12,6 +12,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QSpinBox;
 class QTabWidget;
 
 // The options window: four pages (General, Library, Mark-up, Search) and OK,
@@ -34,13 +35,15 @@ public:
     void setLibraryBrowseHandler(std::function<void()> handler);
     // What the personal archive settings button opens. Unset: the button is disabled.
     void setPersonalArchiveSettingsHandler(std::function<void()> handler);
+    // The voices the speech engine offers; asked for when the window is first filled.
+    void setVoiceSource(std::function<QStringList()> source);
 
     // OK (0), Cancel (1), Apply (2).
     void cmdButton_Click(int index);
 
     // Controls, named as the language texts address them.
     QTabWidget* tabOptions = nullptr;
-    std::array<QWidget*, 4> Frame1{}; // the four pages
+    std::array<QWidget*, 5> Frame1{}; // the five pages
 
     QLabel* lblDefaultLanguage = nullptr;
     QComboBox* cmbDefaultLanguage = nullptr;
@@ -87,6 +90,18 @@ public:
     QLabel* lblPersonalInterests = nullptr;
     QLineEdit* txtPersonalInterests = nullptr;
 
+    // Reading aloud: the voice (entry 0 the engine's own), rate, pitch, volume, mark colour.
+    QLabel* lblReadAloudVoice = nullptr;
+    QComboBox* cmbReadAloudVoice = nullptr;
+    QLabel* lblReadAloudRate = nullptr;
+    QSpinBox* spnReadAloudRate = nullptr;
+    QLabel* lblReadAloudPitch = nullptr;
+    QSpinBox* spnReadAloudPitch = nullptr;
+    QLabel* lblReadAloudVolume = nullptr;
+    QSpinBox* spnReadAloudVolume = nullptr;
+    QLabel* lblReadAloudColor = nullptr;
+    QComboBox* cmbReadAloudColor = nullptr;
+
     std::array<QPushButton*, 3> cmdButton{};
 
 protected:
@@ -97,6 +112,8 @@ private:
     void buildLibraryPage();
     void buildMarkupPage();
     void buildSearchPage();
+    void buildReadAloudPage();
+    void fillVoices();
     void setTabOrder();
     void connectControls();
     // First activation: language texts, translated colour names, accessible names.
@@ -121,6 +138,8 @@ private:
     QButtonGroup* m_searchResults = nullptr;
     std::function<void()> m_browse;
     std::function<void()> m_archiveSettings;
+    std::function<QStringList()> m_voices;
+    bool m_voicesFilled = false;
     bool m_activated = false;
     bool m_loading = false;
 };

@@ -94,20 +94,20 @@ TEST_F(frmOptionsTest, FirstShowPutsTheLanguageOnAndNamesEveryControl)
     EXPECT_TRUE(m_window.cmdButton[0]->isDefault());
 }
 
-TEST_F(frmOptionsTest, CtrlTabWrapsBetweenTheFirstAndTheFourthPage)
+TEST_F(frmOptionsTest, CtrlTabWrapsBetweenTheFirstAndTheLastPage)
 {
     show();
     QTabWidget* tabs = m_window.tabOptions;
-    tabs->setCurrentIndex(3);
-    m_window.txtPersonalInterests->setFocus();
-    QTest::keyClick(m_window.txtPersonalInterests, Qt::Key_Tab, Qt::ControlModifier);
+    tabs->setCurrentIndex(4);
+    m_window.cmbReadAloudColor->setFocus();
+    QTest::keyClick(m_window.cmbReadAloudColor, Qt::Key_Tab, Qt::ControlModifier);
     EXPECT_EQ(tabs->currentIndex(), 0);
     QTest::keyClick(m_window.cmbDefaultLanguage, Qt::Key_Tab, Qt::ControlModifier); // not a typed character
     EXPECT_EQ(tabs->currentIndex(), 1);
     QTest::keyClick(m_window.chkCopyToLibrary, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(tabs->currentIndex(), 0);
     QTest::keyClick(m_window.chkShowWordCount, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_EQ(tabs->currentIndex(), 3);
+    EXPECT_EQ(tabs->currentIndex(), 4);
 }
 
 TEST_F(frmOptionsTest, OverruleEnablesTheOwnFontAndColoursAndTheSampleFollowsThem)
