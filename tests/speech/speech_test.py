@@ -296,8 +296,23 @@ def shown_windows():
 
 
 def open_by_menu(*names):
-    """Each key opens a menu, a submenu or the dialog; a menu is given time to open."""
-    for name in names:
+    """Each key opens a menu, a submenu or the dialog; a menu is given time to open.
+
+    On a loaded machine the menu's own key is now and then missed (Orca hears
+    only the Alt): the menu popup is waited for and its key tried again."""
+    if not names:
+        return
+    first, *rest = names
+    for attempt in range(3):
+        before = shown_windows()
+        key(first)
+        try:
+            wait_for("the menu to open", lambda: shown_windows() > before, timeout=3)
+            break
+        except TimeoutError:
+            print(f"     (the menu key {first} was missed; trying again)", flush=True)
+    time.sleep(1.0)
+    for name in rest:
         key(name)
         time.sleep(1.5)
 
