@@ -120,6 +120,8 @@ public:
     // Paints the text colour (0xBBGGRR) of length characters from start, leaving the
     // caret and the formatting at it alone: many ranges in a row cost little.
     void colourRange(int start, int length, int color);
+    // The same, and the underline on or off: how marks are shown.
+    void markRange(int start, int length, int color, bool underline);
 
     // Position of the first match of text lying within [start, end), or -1; a match is
     // selected. An end below 0 or beyond the text means the end of the text.
