@@ -101,6 +101,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
     connectSearch();
     connectPages();
     connectHelp();
+    connectMarks();
     buildStyleSheetMenu();
     resize(900, 700);
 }

@@ -209,6 +209,7 @@ void frmMain::TextViewer_KeyUp()
     GuardedVoid("TextViewer_KeyUp", [&] {
         Run().LastReadPosition = Viewer->SelStart();
         EnableCommand(mnuEditCopy, Viewer->SelLength() >= 1);
+        CheckAnnotation(false);
     });
 }
 
@@ -219,7 +220,7 @@ void frmMain::TextViewer_Click()
             return;
         Run().LastReadPosition = Viewer->SelStart();
         EnableCommand(mnuEditCopy, Viewer->SelLength() >= 1);
-        // The annotation check (CheckAnnotation False) joins here with annotations.
+        CheckAnnotation(false);
     });
 }
 
@@ -230,6 +231,6 @@ void frmMain::TextViewer_DblClick()
             return;
         Run().LastReadPosition = Viewer->SelStart();
         EnableCommand(mnuEditCopy, Viewer->SelLength() >= 1);
-        // The annotation check (CheckAnnotation True) joins here with annotations.
+        CheckAnnotation(true);
     });
 }
