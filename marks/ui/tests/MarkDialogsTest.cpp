@@ -14,6 +14,7 @@
 #include "package/DocumentOpening.h"
 #include "render/TextAssembly.h"
 #include "render/TextViewer.h"
+#include "settings/ui/FormLanguage.h"
 #include "tests/support/FreshState.h"
 #include "tests/support/ScriptedPrompter.h"
 
@@ -88,6 +89,24 @@ protected:
     QuietHost host;
     Navigator nav{lists, viewer, assembly, host};
 };
+
+TEST_F(MarkDialogsTest, EveryControlTheTextTableNamesIsThereAndGetsItsText)
+{
+    frmBookmark bookmarks;
+    frmAnnotation annotations;
+    for (QWidget* window : {static_cast<QWidget*>(&bookmarks), static_cast<QWidget*>(&annotations)}) {
+        const QStringList controls = FormLanguageControls(window->objectName());
+        EXPECT_FALSE(controls.isEmpty());
+        for (const QString& control : controls)
+            EXPECT_NE(window->findChild<QObject*>(control), nullptr) << control.toStdString();
+    }
+    bookmarks.show();
+    annotations.show();
+    EXPECT_EQ(bookmarks.windowTitle(), QStringLiteral("Bookmarks"));
+    EXPECT_EQ(bookmarks.cmdButton[1]->text(), QStringLiteral("Go to"));
+    EXPECT_EQ(annotations.fraAnnotation->title(), QStringLiteral("Annotation"));
+    EXPECT_EQ(annotations.cmdButton[0]->text(), QStringLiteral("Go to text"));
+}
 
 TEST_F(MarkDialogsTest, AnEmptyBookmarkListSaysSoAndItsButtonsAndKeysDoNothing)
 {
