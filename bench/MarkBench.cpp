@@ -111,6 +111,7 @@ int main(int argc, char** argv)
     rs.CurrentLevel = std::max<int16_t>(rs.NavLevelCount, 1);
     const double plainMs = BestMs(
         rounds, [] {}, build);
+    const qsizetype plainChars = viewer.Text().size();
     assembly.ColourMarks = HighLightMarks;
     const double readMs = BestMs(
         rounds, [] { MarksChanged(); }, [] { (void)OpenDocumentMarks(); });
@@ -154,8 +155,12 @@ int main(int argc, char** argv)
     std::printf("  %-52s %9.6f ms\n", "is the caret in a note (each key in the text)", checkMs);
     std::printf("Goals: the marked build at most 1.2x the plain one; a jump's search within 10 ms; the note check far "
                 "under 1 ms.\n");
-    const bool sane = shown == size_t(InArticle) && found == 2 * Jumps * rounds && inside > 0;
+    const bool sane = plainChars == length && viewer.Text().size() == length && shown == size_t(InArticle) &&
+                      found == 2 * Jumps * rounds && inside > 0;
     if (!sane)
-        std::printf("WARNING: %zu marks shown, %d targets found, %d checks inside a note\n", shown, found, inside);
+        std::printf("WARNING: %lld and %lld characters built, %zu marks shown, %d targets found, %d checks inside a "
+                    "note\n",
+                    static_cast<long long>(plainChars), static_cast<long long>(viewer.Text().size()), shown, found,
+                    inside);
     return sane ? 0 : 1;
 }

@@ -17,6 +17,7 @@
 #include "settings/modLanguage.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QSet>
 #include <algorithm>
 #include <functional>
@@ -27,6 +28,8 @@ struct MarkCache {
     std::weak_ptr<DomDocument> doc;
     bool valid = false;
     StoredMarks marks;
+    // The marks of each location id, in document order, for the text build.
+    QHash<int32_t, std::vector<uint32_t>> bookmarksAt, annotationsAt;
     QSet<QString> logged; // problems already in the error log for this document
 };
 
@@ -182,6 +185,14 @@ const StoredMarks& OpenDocumentMarks()
         cache.logged.clear();
     cache.doc = current;
     cache.marks = ReadMarks(*current);
+    cache.bookmarksAt.clear();
+    cache.annotationsAt.clear();
+    for (size_t i = 0; i < cache.marks.bookmarks.size(); ++i) {
+        if (cache.marks.bookmarks[i].user)
+            cache.bookmarksAt[cache.marks.bookmarks[i].place.location].push_back(uint32_t(i));
+    }
+    for (size_t i = 0; i < cache.marks.annotations.size(); ++i)
+        cache.annotationsAt[cache.marks.annotations[i].place.location].push_back(uint32_t(i));
     cache.valid = true;
     for (const QString& problem : cache.marks.problems) {
         if (!cache.logged.contains(problem)) {
@@ -238,9 +249,14 @@ void HighLightMarks(TextViewer& viewer, int32_t headId)
         const Options& o = Opts();
         viewer.beginEditBlock();
         SetStep(QStringLiteral("Colour the bookmarks"));
-        for (const StoredBookmark& b : marks.bookmarks) {
-            if (!b.user || b.place.location != *location)
-                continue;
+        static const std::vector<uint32_t> none;
+        const MarkCache& cache = Cache();
+        const auto at = [&](const QHash<int32_t, std::vector<uint32_t>>& byLocation) -> const std::vector<uint32_t>& {
+            const auto found = byLocation.constFind(*location);
+            return found == byLocation.constEnd() ? none : *found;
+        };
+        for (const uint32_t i : at(cache.bookmarksAt)) {
+            const StoredBookmark& b = marks.bookmarks[i];
             const int32_t at = LocateMark(text, b.place.position, b.snippet);
             if (at >= size) {
                 LogMarkError(
@@ -252,8 +268,9 @@ void HighLightMarks(TextViewer& viewer, int32_t headId)
             shown.bookmarks.push_back({b.id, at, 1});
         }
         SetStep(QStringLiteral("Colour the annotations"));
-        for (const StoredAnnotation& a : marks.annotations) {
-            if (a.place.location != *location || a.place.position < 0)
+        for (const uint32_t i : at(cache.annotationsAt)) {
+            const StoredAnnotation& a = marks.annotations[i];
+            if (a.place.position < 0)
                 continue;
             const int32_t at = LocateMark(text, a.place.position, a.snippet);
             if (at >= size) {

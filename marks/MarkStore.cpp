@@ -1,8 +1,10 @@
 #include "marks/MarkStore.h"
 
-#include <QHash>
+#include <QByteArray>
 #include <QSet>
+#include <cstring>
 #include <limits>
+#include <pugixml.hpp>
 
 namespace {
 
@@ -17,18 +19,28 @@ std::optional<int64_t> ReadNumber(const QString& text, int64_t lowest, int64_t h
     return value;
 }
 
-// The element children of a mark by lower-cased name (the first of each name).
-QHash<QString, DomNode> ChildrenOf(const DomNode& element)
+// All text below a node, as DomNode::text() gives it.
+void AppendText(pugi::xml_node node, std::string& out)
 {
-    QHash<QString, DomNode> children;
-    for (const DomNode& child : element.childNodes()) {
-        if (child.nodeType() != DomNodeType::Element)
-            continue;
-        const QString name = child.nodeName().toLower();
-        if (!children.contains(name))
-            children.insert(name, child);
+    for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling()) {
+        if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata)
+            out += c.value();
+        else if (c.type() == pugi::node_element)
+            AppendText(c, out);
     }
-    return children;
+}
+
+QString TextOf(pugi::xml_node node)
+{
+    if (!node)
+        return QString();
+    // Most children hold one run of text: no copy on the way.
+    const pugi::xml_node first = node.first_child();
+    if (first && !first.next_sibling() && first.type() == pugi::node_pcdata)
+        return QString::fromUtf8(first.value());
+    std::string out;
+    AppendText(node, out);
+    return QString::fromStdString(out);
 }
 
 QString Describe(const QString& kind, const QString& id, const QString& why)
@@ -66,21 +78,72 @@ QString LocationText(int32_t location)
     return QStringLiteral("%1").arg(location, 5, 10, QLatin1Char('0'));
 }
 
+namespace {
+
+// The children of a mark by name, compared without case; the first of each name counts.
+struct MarkChildren {
+    pugi::xml_node date, id, position, length, title, text, snippet;
+};
+
+MarkChildren ChildrenOf(pugi::xml_node element, bool bookmark)
+{
+    MarkChildren found;
+    const char* prefix = bookmark ? "bmk-" : "ann-";
+    for (pugi::xml_node c = element.first_child(); c; c = c.next_sibling()) {
+        if (c.type() != pugi::node_element)
+            continue;
+        const char* name = c.name();
+        if (qstrnicmp(name, prefix, 4) != 0)
+            continue;
+        const char* rest = name + 4;
+        auto take = [&](pugi::xml_node& slot, const char* wanted) {
+            if (!slot && qstricmp(rest, wanted) == 0)
+                slot = c;
+        };
+        take(found.date, "date");
+        take(found.id, "id");
+        take(found.position, "position");
+        take(found.length, "poslength");
+        take(found.title, "descriptivetitle");
+        take(found.text, "text");
+        take(found.snippet, "snippet");
+    }
+    return found;
+}
+
+QString ExactTextOf(pugi::xml_node element)
+{
+    if (!element)
+        return QString();
+    const QString text = TextOf(element);
+    const pugi::xml_attribute exact = element.attribute("exact");
+    if (exact && *exact.value()) {
+        const QString kept = QString::fromUtf8(exact.value());
+        if (AsLaidOut(kept) == AsLaidOut(text))
+            return kept;
+    }
+    return text;
+}
+
+} // namespace
+
 StoredMarks ReadMarks(const DomDocument& usage)
 {
     StoredMarks marks;
-    const DomNode root = usage.documentElement();
-    if (root.isNull())
-        return marks;
+    pugi::xml_node root;
+    for (pugi::xml_node c = usage.native().first_child(); c && !root; c = c.next_sibling()) {
+        if (c.type() == pugi::node_element && std::strcmp(c.name(), "#free") != 0)
+            root = c;
+    }
     QSet<int64_t> bookmarkIds, annotationIds;
-    for (const DomNode& element : root.childNodes()) {
-        if (element.nodeType() != DomNodeType::Element)
+    for (pugi::xml_node element = root.first_child(); element; element = element.next_sibling()) {
+        if (element.type() != pugi::node_element)
             continue;
-        const QString name = element.nodeName();
-        const bool isBookmark = name == MarkNames::Bookmark;
-        if (!isBookmark && name != MarkNames::Annotation)
+        const bool isBookmark = std::strcmp(element.name(), "bookmark") == 0;
+        if (!isBookmark && std::strcmp(element.name(), "annotation") != 0)
             continue;
-        const QString id = element.getAttribute(QStringLiteral("id"));
+        const QString name = isBookmark ? MarkNames::Bookmark : MarkNames::Annotation;
+        const QString id = QString::fromUtf8(element.attribute("id").value());
         const auto idValue = ReadNumber(id, 0, std::numeric_limits<int64_t>::max());
         if (!idValue) {
             marks.problems << Describe(name, id, QStringLiteral("the id is no number"));
@@ -92,70 +155,72 @@ StoredMarks ReadMarks(const DomDocument& usage)
             continue;
         }
         seen.insert(*idValue);
-        const QHash<QString, DomNode> children = ChildrenOf(element);
+        const MarkChildren children = ChildrenOf(element, isBookmark);
         const QString prefix = isBookmark ? QStringLiteral("bmk-") : QStringLiteral("ann-");
-        auto textOf = [&](const char* child) { return children.value(prefix + QLatin1String(child)).text(); };
-        auto need = [&](const char* child) {
-            if (children.contains(prefix + QLatin1String(child)))
-                return true;
-            marks.problems << Describe(name, id, QStringLiteral("no %1%2").arg(prefix, QLatin1String(child)));
-            return false;
+        auto missing = [&](pugi::xml_node child, const char* what) {
+            if (child)
+                return false;
+            marks.problems << Describe(name, id, QStringLiteral("no %1%2").arg(prefix, QLatin1String(what)));
+            return true;
         };
 
         if (isBookmark) {
-            const QString type = element.getAttribute(QStringLiteral("type"));
+            const QString type = QString::fromUtf8(element.attribute("type").value());
             StoredBookmark b;
             b.user = type == QLatin1String("user");
             if (!b.user) {
-                // The last-read bookmark is a target only once a position was saved into it.
                 if (type != QLatin1String("auto") || *idValue != 0) {
                     marks.problems << Describe(name, id, QStringLiteral("unknown type '%1'").arg(type));
                     continue;
                 }
-                if (textOf("position").trimmed().isEmpty() || textOf("id").trimmed().isEmpty())
+                // The last-read bookmark is a target only once a place was saved into it.
+                if (TextOf(children.position).trimmed().isEmpty() || TextOf(children.id).trimmed().isEmpty())
                     continue;
             }
-            if (!need("id") || !need("position"))
+            if (missing(children.id, "id") || missing(children.position, "position"))
                 continue;
-            const auto location = ReadNumber(textOf("id"), 100, kMaxLocation);
-            const auto position = ReadNumber(textOf("position"), 0, kMaxPosition);
+            const QString locationText = TextOf(children.id);
+            const QString positionText = TextOf(children.position);
+            const auto location = ReadNumber(locationText, 100, kMaxLocation);
+            const auto position = ReadNumber(positionText, 0, kMaxPosition);
             if (!location || !position) {
-                marks.problems << Describe(name, id,
-                                           QStringLiteral("place '%1' '%2' cannot be read")
-                                               .arg(textOf("id").left(20), textOf("position").left(20)));
+                marks.problems << Describe(
+                    name, id,
+                    QStringLiteral("place '%1' '%2' cannot be read").arg(locationText.left(20), positionText.left(20)));
                 continue;
             }
-            b.node = element;
             b.id = id.trimmed();
             b.idValue = *idValue;
             b.place = {int32_t(*location), int32_t(*position)};
-            b.title = ExactText(children.value(QStringLiteral("bmk-descriptivetitle")));
-            b.date = textOf("date");
-            b.snippet = ExactText(children.value(QStringLiteral("bmk-snippet")));
+            b.title = ExactTextOf(children.title);
+            b.date = TextOf(children.date);
+            b.snippet = ExactTextOf(children.snippet);
             marks.bookmarks.push_back(std::move(b));
         } else {
-            if (!need("id") || !need("position") || !need("poslength"))
+            if (missing(children.id, "id") || missing(children.position, "position") ||
+                missing(children.length, "poslength"))
                 continue;
-            const auto location = ReadNumber(textOf("id"), 100, kMaxLocation);
-            const auto position = ReadNumber(textOf("position"), -1, kMaxPosition);
-            const auto length = ReadNumber(textOf("poslength"), 0, kMaxPosition);
+            const QString locationText = TextOf(children.id);
+            const QString positionText = TextOf(children.position);
+            const QString lengthText = TextOf(children.length);
+            const auto location = ReadNumber(locationText, 100, kMaxLocation);
+            const auto position = ReadNumber(positionText, -1, kMaxPosition);
+            const auto length = ReadNumber(lengthText, 0, kMaxPosition);
             if (!location || !position || !length) {
-                marks.problems << Describe(
-                    name, id,
-                    QStringLiteral("place '%1' '%2' '%3' cannot be read")
-                        .arg(textOf("id").left(20), textOf("position").left(20), textOf("poslength").left(20)));
+                marks.problems << Describe(name, id,
+                                           QStringLiteral("place '%1' '%2' '%3' cannot be read")
+                                               .arg(locationText.left(20), positionText.left(20), lengthText.left(20)));
                 continue;
             }
             StoredAnnotation a;
-            a.node = element;
             a.id = id.trimmed();
             a.idValue = *idValue;
             a.place = {int32_t(*location), int32_t(*position)};
             a.length = *position < 0 ? 0 : int32_t(*length);
-            a.title = ExactText(children.value(QStringLiteral("ann-descriptivetitle")));
-            a.date = textOf("date");
-            a.text = ExactText(children.value(QStringLiteral("ann-text")));
-            a.snippet = ExactText(children.value(QStringLiteral("ann-snippet")));
+            a.title = ExactTextOf(children.title);
+            a.date = TextOf(children.date);
+            a.text = ExactTextOf(children.text);
+            a.snippet = ExactTextOf(children.snippet);
             marks.annotations.push_back(std::move(a));
         }
     }

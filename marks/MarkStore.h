@@ -20,7 +20,6 @@ struct MarkPlace {
 };
 
 struct StoredBookmark {
-    DomNode node;
     QString id;
     int64_t idValue = 0;
     bool user = true; // false for the last-read bookmark
@@ -31,7 +30,6 @@ struct StoredBookmark {
 };
 
 struct StoredAnnotation {
-    DomNode node;
     QString id;
     int64_t idValue = 0;
     MarkPlace place; // position -1: made outside the text
