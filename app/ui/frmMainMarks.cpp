@@ -17,11 +17,15 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QListView>
+#include <QTextCursor>
 
 void frmMain::connectMarks()
 {
     BookmarkWindow = new frmBookmark(this);
     AnnotationWindow = new frmAnnotation(this);
+    BookmarkWindow->FocusList = FocusListOnRow;
+    AnnotationWindow->FocusList = FocusListOnRow;
     m_unbuiltCommands.remove(mnuEditAddBookmark);
     m_unbuiltCommands.remove(mnuEditAddAnnotation);
 
@@ -185,6 +189,7 @@ void frmMain::CheckAnnotation(bool showIt)
         if (!rs.DocumentOpen || rs.CurrentLevel != 9)
             return;
         const int caret = Viewer->SelStart();
+        const QTextCursor before = Viewer->textCursor();
         // The stored ranges decide, not the look of the text: a note is where its record says.
         const ShownMark* at = Shown().headingId == Txt().CurrentHeadId ? AnnotationAt(caret) : nullptr;
         if (!at) {
@@ -211,7 +216,7 @@ void frmMain::CheckAnnotation(bool showIt)
         if (AnnotationWindow->Changed) {
             RedrawMarks();
         } else {
-            Viewer->setSelStart(caret);
+            Viewer->setTextCursor(before);
             RefocusAfterDialog(TextViewerView);
         }
         SetMenuOptions();

@@ -28,7 +28,7 @@ frmAnnotation::frmAnnotation(QWidget* parent) : QDialog(parent)
 
     lstAnnotations = new QListWidget(this);
     lstAnnotations->setObjectName(QStringLiteral("lstAnnotations"));
-    lstAnnotations->setMinimumSize(460, 260);
+    lstAnnotations->setMinimumSize(640, 260);
     lstAnnotations->installEventFilter(this);
     connect(lstAnnotations, &QListWidget::itemDoubleClicked, this, [this] { LoadAnnotation(false, false); });
 
@@ -111,7 +111,10 @@ void frmAnnotation::ListAnnotations()
         } else {
             lstAnnotations->setCurrentRow(selected >= 0 && selected < lstAnnotations->count() ? selected : 0);
         }
-        lstAnnotations->setFocus(Qt::OtherFocusReason);
+        if (FocusList)
+            FocusList(lstAnnotations, lstAnnotations->currentRow());
+        else
+            lstAnnotations->setFocus(Qt::OtherFocusReason);
     });
 }
 
@@ -305,9 +308,10 @@ void frmAnnotation::showEvent(QShowEvent* event)
             SwitchMode(2);
             txtAnnotation->setFocus(Qt::OtherFocusReason);
         } else {
+            // Shown first, so that the list can take the focus.
+            SwitchMode(0);
             ListAnnotations();
             SwitchMode(0);
-            lstAnnotations->setFocus(Qt::OtherFocusReason);
         }
     }
     QDialog::showEvent(event);

@@ -4,12 +4,14 @@
 
 #include <QDialog>
 #include <array>
+#include <functional>
 #include <optional>
 #include <vector>
 
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QListView;
 class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
@@ -40,6 +42,8 @@ public:
     QString lblAnnotId;
     std::vector<QString> AnnotationIds;
     std::optional<MarkTarget> Target;
+    // Gives the list the focus so that a screen reader tells its row; unset: plain focus.
+    std::function<void(QListView* list, int row)> FocusList;
     // Set when a new note was stored, or a note changed or went.
     bool Changed = false;
 

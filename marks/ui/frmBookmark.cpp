@@ -21,7 +21,7 @@ frmBookmark::frmBookmark(QWidget* parent) : QDialog(parent)
 
     lstBookmarks = new QListWidget(this);
     lstBookmarks->setObjectName(QStringLiteral("lstBookmarks"));
-    lstBookmarks->setMinimumSize(460, 260);
+    lstBookmarks->setMinimumSize(640, 260);
     lstBookmarks->installEventFilter(this);
     connect(lstBookmarks, &QListWidget::itemDoubleClicked, this, [this] {
         if (!SelectedId().isEmpty())
@@ -77,7 +77,10 @@ void frmBookmark::ListBookmarks()
         lstBookmarks->setEnabled(true);
         const int row = selected >= 0 && selected < lstBookmarks->count() ? selected : 0;
         lstBookmarks->setCurrentRow(row);
-        lstBookmarks->setFocus(Qt::OtherFocusReason);
+        if (FocusList)
+            FocusList(lstBookmarks, row);
+        else
+            lstBookmarks->setFocus(Qt::OtherFocusReason);
     });
 }
 

@@ -4,9 +4,11 @@
 
 #include <QDialog>
 #include <array>
+#include <functional>
 #include <optional>
 #include <vector>
 
+class QListView;
 class QListWidget;
 class QPushButton;
 
@@ -25,6 +27,8 @@ public:
     // "totext" when a bookmark was chosen, empty otherwise.
     QString lblMode;
     std::optional<MarkTarget> Target;
+    // Gives the list the focus so that a screen reader tells its row; unset: plain focus.
+    std::function<void(QListView* list, int row)> FocusList;
     // The id of the bookmark in each row.
     std::vector<QString> BookmarkIds;
 
