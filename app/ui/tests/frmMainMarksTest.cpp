@@ -7,6 +7,7 @@
 #include "marks/MarkSteps.h"
 #include "marks/ui/frmAnnotation.h"
 #include "navigation/NavList.h"
+#include "render/TextState.h"
 #include "render/TextViewer.h"
 #include "render/ui/TextViewerWidget.h"
 #include "settings/Options.h"
@@ -134,6 +135,22 @@ TEST_F(frmMainMarksTest, CtrlBSetsABookmarkThatIsSavedBeforeItsSoundAndTheCaretS
     EXPECT_EQ(sounds[1], QStringLiteral("bookmark2.wav"));
     EXPECT_EQ(onDisk[1].first, 0) << "gone from the file when its sound played";
     EXPECT_FALSE(window->mnuNavigateBookmark[0]->isEnabled());
+}
+
+TEST_F(frmMainMarksTest, RedrawingAfterAMarkKeepsTheCaretWhileASearchIsActive)
+{
+    // The shown article searched for a word: the build alone would put the caret on its first match.
+    ::Run().LocalSearchMode = true;
+    Txt().SearchText = QStringLiteral("de");
+    Txt().LocalSearchHeadId = Txt().CurrentHeadId;
+    window->Viewer->setSelStart(150);
+    const int caret = window->Viewer->SelStart();
+    key(Qt::Key_B, Qt::ControlModifier);
+    ASSERT_EQ(sounds, QStringList{QStringLiteral("bookmark.wav")});
+    EXPECT_EQ(window->Viewer->SelStart(), caret);
+    EXPECT_FALSE(Txt().FoundPositions.empty());
+    EXPECT_NE(Txt().FoundPositions.front(), caret);
+    EXPECT_EQ(Txt().SearchText, QStringLiteral("de"));
 }
 
 TEST_F(frmMainMarksTest, F2AndShiftF2GoToTheNearestBookmarks)
