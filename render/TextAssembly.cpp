@@ -111,7 +111,10 @@ void TextAssembly::LoadText(int32_t headId, int32_t position, const QString& pag
     }
     BuildUnit(rs.CurrentNode);
 
-    // Bookmarks and then annotations are coloured here once marks exist.
+    if (ColourMarks) {
+        SetStep(QStringLiteral("Colour the bookmarks and annotations"));
+        ColourMarks(m_viewer, headId);
+    }
     PlaceCaret(pageText);
 }
 

@@ -10,6 +10,7 @@
 #include <QTextCharFormat>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <set>
 #include <vector>
 
@@ -44,6 +45,8 @@ public:
     // that is not there: error 91, with the view hidden and empty); the text
     // built so far stays.
     void LoadText(int32_t headId, int32_t position, const QString& pageText);
+    // Colours the marks of the text just built for a heading, before the caret is placed.
+    std::function<void(TextViewer& viewer, int32_t headId)> ColourMarks;
 
     // The heading element with that id, or a null node.
     static DomNode FindHeading(const DomDocument& doc, int32_t id);

@@ -508,6 +508,20 @@ QTextCursor TextViewer::RangeCursor(int start, int length) const
     return c;
 }
 
+void TextViewer::markRange(int start, int length, int color, bool underline)
+{
+    Require(start >= 0 && length >= 0, "range below 0");
+    Require(color >= 0 && color <= MaxColor, "colour out of range");
+    QTextCursor c(m_doc);
+    c.setPosition(viewToDoc(std::min(start, viewLength())));
+    c.setPosition(viewToDoc(std::min(start + length, viewLength())), QTextCursor::KeepAnchor);
+    QTextCharFormat change;
+    change.setForeground(QBrush(ToQColor(color)));
+    change.setFontUnderline(underline);
+    const OwnEdit own(m_inOwnEdit);
+    c.mergeCharFormat(change);
+}
+
 int TextViewer::Find(const QString& text, int start, int end, int options)
 {
     Require(start >= 0, "Find start below 0");

@@ -128,6 +128,9 @@ public:
     // marks drawn over the text (a view's extra selections) rather than in it.
     QTextCursor RangeCursor(int start, int length) const;
 
+    // The same, and the underline on or off: how marks are shown.
+    void markRange(int start, int length, int color, bool underline);
+
     // Position of the first match of text lying within [start, end), or -1; a match is
     // selected. An end below 0 or beyond the text means the end of the text.
     int Find(const QString& text, int start = 0, int end = -1, int options = 0);

@@ -21,7 +21,7 @@ for arg in "$@"; do
   if [ "$arg" = "--smoke" ]; then smoke=true; else args+=("$arg"); fi
 done
 
-targets=(qb_open_path_bench quillbook-gen-paper qb_tokenizer_bench qb_package_open_bench qb_text_build_bench qb_navigation_bench qb_usage_file_bench qb_search_bench qb_page_bench qb_minimal_window quillbook qb_library_bench qb_read_aloud_bench)
+targets=(qb_open_path_bench quillbook-gen-paper qb_tokenizer_bench qb_package_open_bench qb_text_build_bench qb_navigation_bench qb_usage_file_bench qb_search_bench qb_page_bench qb_mark_bench qb_minimal_window quillbook qb_library_bench qb_read_aloud_bench)
 $smoke && targets+=(qb_bench_tests)
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQB_BUILD_BENCH=ON -DQB_BUILD_TESTS=ON >/dev/null
 ninja -C build-bench "${targets[@]}"
@@ -38,6 +38,7 @@ if $smoke; then
   QT_QPA_PLATFORM=offscreen build-bench/bench/qb_library_bench --smoke
   build-bench/bench/qb_page_bench --smoke
   QT_QPA_PLATFORM=offscreen build-bench/bench/qb_read_aloud_bench --smoke
+  build-bench/bench/qb_mark_bench --smoke
   bash scripts/startup-bench.sh --smoke
   exit 0
 fi
@@ -51,4 +52,5 @@ build-bench/bench/qb_search_bench
 QT_QPA_PLATFORM=offscreen build-bench/bench/qb_library_bench
 build-bench/bench/qb_page_bench
 QT_QPA_PLATFORM=offscreen build-bench/bench/qb_read_aloud_bench
+build-bench/bench/qb_mark_bench
 bash scripts/startup-bench.sh

@@ -57,7 +57,8 @@ done
 zcat "$root/share/man/man1/quillbook.1.gz" | groff -man -Tutf8 -P-cbou -rLL=300n >"$work/quillbook.1.txt"
 for key in Right Enter Alt+Down Down Up Alt+Right Alt+Left "keypad 9" "keypad 7" "keypad 8" Backspace Left Alt+Up \
   Ctrl+Backspace "keypad 1" "keypad 3" "keypad 4" "keypad 5" "keypad 6" Shift+= Home End J Y N Ctrl+F F3 Shift+F3 F5 F7 F8 \
-  Delete F2 Insert Alt+Enter Shift+F10 Escape "Ctrl+Page Down" "Ctrl+Page Up" Ctrl+C Ctrl+Insert F1; do
+  Delete F2 Insert Alt+Enter Shift+F10 Escape "Ctrl+Page Down" "Ctrl+Page Up" Ctrl+C Ctrl+Insert F1 \
+  Ctrl+B Shift+F2 Ctrl+Shift+B Ctrl+N F4 Shift+F4 Ctrl+Shift+N; do
   grep -qF -- "$key" "$work/quillbook.1.txt" ||
     fail "quillbook.1 does not mention the key $key"
 done

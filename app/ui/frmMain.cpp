@@ -105,6 +105,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
     connectPages();
     connectHelp();
     connectReadAloud();
+    connectMarks();
     buildStyleSheetMenu();
     resize(900, 700);
 }

@@ -36,6 +36,9 @@ class frmGotoPage;
 class ReadAloud;
 class ReadAloudHost;
 class SpeechEngine;
+class frmBookmark;
+class frmAnnotation;
+struct MarkTarget;
 
 // The main window: title band with the location and the three navigation
 // buttons, the navigation lists and the text view stacked on one rectangle,
@@ -164,6 +167,19 @@ public:
     void SetSpeechEngine(std::unique_ptr<SpeechEngine> engine);
     SpeechEngine* Speech() const { return m_speech.get(); }
     std::array<QAction*, 4> mnuExtraReadAloud{};
+    // Bookmarks and annotations: toggling a bookmark at the caret, a new note
+    // over the selection, next, previous and the two lists; their windows
+    // are loaded once and kept hidden.
+    void mnuEditAddBookmark_Click();
+    void mnuNavigateBookmark_Click(int index);
+    void mnuEditAddAnnotation_Click();
+    void mnuNavigateAnnotation_Click(int index);
+    // Sounds when the caret enters or leaves a note; with showIt the note at the caret is opened.
+    void CheckAnnotation(bool showIt);
+    // Whether the caret was inside a note at the last check.
+    bool InAnnotation = false;
+    frmBookmark* BookmarkWindow = nullptr;
+    frmAnnotation* AnnotationWindow = nullptr;
 
     // Plays a sound of the program's folder by name.
     void PlaySound(const QString& name);
@@ -297,6 +313,12 @@ private:
     bool ReadAloudKey(ReadingAction action);
     void StopReadingForScreenReader(const QKeyEvent* key);
     bool m_escapeStoppedReading = false;
+    void connectMarks();
+    // Shows a mark's text with the caret on it.
+    void GoToMarkTarget(const MarkTarget& target);
+    // Builds the shown text again after a mark changed, the caret where it was.
+    void RedrawMarks();
+    bool m_redrawingMarks = false;
     // Key and mouse events of the lists, the text view and the buttons; true when consumed.
     bool NavigationEventFilter(QObject* watched, QEvent* event);
     bool Form_KeyUp(QKeyEvent* event);

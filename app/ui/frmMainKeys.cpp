@@ -272,6 +272,7 @@ void frmMain::TextViewer_KeyUp()
     GuardedVoid("TextViewer_KeyUp", [&] {
         Run().LastReadPosition = Viewer->SelStart();
         EnableCommand(mnuEditCopy, Viewer->SelLength() >= 1);
+        CheckAnnotation(false);
     });
 }
 
@@ -282,7 +283,7 @@ void frmMain::TextViewer_Click()
             return;
         Run().LastReadPosition = Viewer->SelStart();
         EnableCommand(mnuEditCopy, Viewer->SelLength() >= 1);
-        // The annotation check (CheckAnnotation False) joins here with annotations.
+        CheckAnnotation(false);
     });
 }
 
@@ -293,6 +294,6 @@ void frmMain::TextViewer_DblClick()
             return;
         Run().LastReadPosition = Viewer->SelStart();
         EnableCommand(mnuEditCopy, Viewer->SelLength() >= 1);
-        // The annotation check (CheckAnnotation True) joins here with annotations.
+        CheckAnnotation(true);
     });
 }

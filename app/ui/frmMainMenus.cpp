@@ -4,6 +4,7 @@
 #include "app/core/ErrorConvention.h"
 #include "app/core/RunState.h"
 #include "marks/LastReadSteps.h"
+#include "marks/MarkSteps.h"
 #include "navigation/NavList.h"
 #include "navigation/Navigator.h"
 #include "render/TextViewer.h"
@@ -38,9 +39,8 @@ void frmMain::SetMenuOptions()
         EnableCommand(mnuNavigateSearchResults, searching);
 
         if (open) {
-            // Marks are counted here once bookmarks and annotations exist.
-            const int annotations = 0;
-            const int bookmarks = 0;
+            const int annotations = AnnotationCount();
+            const int bookmarks = UserBookmarkCount();
             for (QAction* item : mnuNavigateAnnotation)
                 EnableCommand(item, annotations >= 1);
             for (QAction* item : mnuNavigateBookmark)

@@ -39,6 +39,6 @@ printf '[Settings]\nLibraryLocation=%s\nCopyToLibrary=1\n' "$work/library" >"$wo
 unset QT_QPA_PLATFORM DBUS_SESSION_BUS_ADDRESS AT_SPI_BUS_ADDRESS
 
 # The time limit ends whatever a hung session leaves behind.
-timeout --kill-after=10 300 xvfb-run -a -s "-screen 0 1280x800x24" dbus-run-session -- \
+timeout --kill-after=10 480 xvfb-run -a -s "-screen 0 1280x800x24" dbus-run-session -- \
   /usr/bin/python3 "$root/tests/speech/speech_test.py" --work "$work" --app "$app" \
   --document "$root/data/samples/dagblad.xml" ${args[@]+"${args[@]}"}

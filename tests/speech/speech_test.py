@@ -580,6 +580,30 @@ try:
          dialog_open=True)
     step("N: the first section", ["n"], hears=[MAIN, "Voorpagina"], list_name=MAIN, selected="Voorpagina",
          refocus=True)
+    # A bookmark in an article: the list speaks its row, Enter brings the caret back to it.
+    shot = step("Right on a section", ["Right"], list_name=SUB)
+    article = (shot["selected"] or "").split(" [")[0]
+    step("Right on an article", ["Right"], text=True, caret=0)
+    step("Down in the text", ["Down"], hears_line=True, text=True, caret="forward")
+    step("Down in the text", ["Down"], hears_line=True, text=True, caret="forward")
+    marked = last_caret
+    step("Ctrl+B: a bookmark", ["ctrl+b"], hears_line=True, text=True, caret="same")
+    step("Up in the text", ["Up"], hears_line=True, text=True, caret="back")
+    step("Ctrl+Shift+B: the bookmarks", [], menu=["ctrl+shift+b"], hears=["Bladwijzers", first_words(article, 20)],
+         dialog_open=True)
+    shot = step("Enter: to the bookmark", ["Return"], hears_line=True, text=True, refocus=True)
+    if shot["caret"] != marked:
+        failures.append(f"bookmark: the caret is at {shot['caret']}, expected {marked}")
+    # A note on the words at the caret: Enter on them reads it, Escape comes back, the next key acts.
+    step("Shift+Right selects", ["shift+Right"] * 6, text=True)
+    step("Ctrl+N: a new note", [], menu=["ctrl+n"], hears=["Aantekening"], dialog_open=True)
+    key("Tab", "n", "o", "o", "d", "w", "e", "e", "r", "Tab")
+    step("Save the note", ["space"], hears_line=True, text=True, refocus=True)
+    noted = last_caret
+    step("Enter on the note", ["Return"], hears=["noodweer"], dialog_open=True)
+    last_caret = noted
+    step("Escape: back in the text", ["Escape"], hears_line=True, text=True, caret="same", closes_dialog=True)
+    step("Down after the note", ["Down"], hears_line=True, text=True, caret="forward")
 finally:
     if opts.transcript:
         with open(opts.transcript, "w") as f:
