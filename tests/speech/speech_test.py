@@ -311,6 +311,7 @@ def open_by_menu(*names):
             break
         except TimeoutError:
             print(f"     (the menu key {first} was missed; trying again)", flush=True)
+            time.sleep(1.0)
     time.sleep(1.0)
     for name in rest:
         key(name)
