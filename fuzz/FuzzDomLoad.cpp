@@ -33,16 +33,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             const bool feffName = formatted.unwritableName.startsWith(QChar(0xFEFF));
             FuzzSupport::Check(formatted.unwritableName == reference.badName || (latin1 && feffName));
             // Bytes that are no UTF-8 reach the reader as replacement characters either way.
-            // The old layout lost a U+FEFF that began a text; the new one keeps it.
-            const auto withoutFeff = [](QByteArray bytes) {
-                return bytes.replace("&#65279;", "").replace("\xEF\xBB\xBF", "");
-            };
+            // The old layout lost a U+FEFF that began a text, and then trimmed the
+            // blanks after it as leading ones; the new one keeps both, so a layout
+            // holding a U+FEFF is not compared.
+            const QByteArray text = QByteArray::fromStdString(formatted.text);
+            if (text.contains("&#65279;") || text.contains("\xEF\xBB\xBF"))
+                continue;
             if (reference.badName.isEmpty() && latin1)
-                FuzzSupport::Check(withoutFeff(QByteArray::fromStdString(formatted.text)) ==
-                                   withoutFeff(expected.toLatin1()));
+                FuzzSupport::Check(text == expected.toLatin1());
             else if (reference.badName.isEmpty())
-                FuzzSupport::Check(withoutFeff(QString::fromStdString(formatted.text).toUtf8()) ==
-                                   withoutFeff(expected.toUtf8()));
+                FuzzSupport::Check(QString::fromUtf8(text).toUtf8() == expected.toUtf8());
         }
     } else {
         FuzzSupport::Check(doc.parseError().errorCode != 0);
