@@ -21,6 +21,7 @@
 #include <QSet>
 #include <algorithm>
 #include <functional>
+#include <limits>
 
 namespace {
 
@@ -115,7 +116,15 @@ std::optional<int32_t> LocationOfHeading(int32_t headingId)
     if (!place || place->level1 < 0)
         return std::nullopt;
     const bool twoLevels = Run().NavLevelCount > 1;
-    if (twoLevels && place->level2 > 98)
+    // An entry the two-part number cannot tell apart (deeper than level 2, or
+    // past the 98th under its heading) is kept by its own id, which lies in the
+    // wide range no two-part number reaches.
+    const NavIndex& index = DocumentNavIndex();
+    const int32_t entry = index.indexOfId(headingId);
+    if (entry >= 0 && headingId >= NavIndex::WideIdBase &&
+        (index.at(entry).level > 2 || (twoLevels && place->level2 > NavIndex::MaxClassicLevel2)))
+        return headingId;
+    if (twoLevels && place->level2 > NavIndex::MaxClassicLevel2)
         return std::nullopt;
     return (place->level1 + 1) * 100 + (twoLevels && place->level2 >= 0 ? place->level2 + 1 : 0);
 }
@@ -123,6 +132,8 @@ std::optional<int32_t> LocationOfHeading(int32_t headingId)
 int32_t HeadingOfLocation(int32_t location)
 {
     const NavIndex& index = DocumentNavIndex();
+    if (location >= NavIndex::WideIdBase)
+        return index.indexOfId(location) >= 0 ? location : 0;
     const int32_t level1 = location / 100 - 1;
     const int32_t level2 = location % 100 - 1;
     if (level1 < 0 || size_t(level1) >= index.roots().size())
@@ -370,14 +381,47 @@ bool DeleteBookmark(const QString& id)
 
 namespace {
 
+// Each entry's place in reading order (the lists walked depth first), by index.
+std::vector<int32_t> ReadingOrder(const NavIndex& index)
+{
+    std::vector<int32_t> order(index.entries().size(), 0);
+    int32_t next = 0;
+    std::vector<int32_t> pending(index.roots().rbegin(), index.roots().rend());
+    while (!pending.empty()) {
+        const int32_t entry = pending.back();
+        pending.pop_back();
+        order[size_t(entry)] = next++;
+        const std::vector<int32_t>& children = index.childrenOf(entry);
+        pending.insert(pending.end(), children.rbegin(), children.rend());
+    }
+    return order;
+}
+
 template <typename Stored>
 std::optional<MarkTarget> Nearest(const std::vector<Stored>& marks, const MarkPlace& from, bool next)
 {
     std::vector<MarkPlace> places;
     places.reserve(marks.size());
-    for (const Stored& m : marks)
+    bool wide = from.location >= NavIndex::WideIdBase;
+    for (const Stored& m : marks) {
         places.push_back(m.place);
-    const std::optional<size_t> at = NearestMark(places, from, next);
+        wide = wide || m.place.location >= NavIndex::WideIdBase;
+    }
+    // Two-part numbers follow the reading order; an entry's own id does not, so
+    // when one is among them every place is compared by where its entry is read.
+    MarkPlace start = from;
+    if (wide) {
+        const NavIndex& index = DocumentNavIndex();
+        const std::vector<int32_t> order = ReadingOrder(index);
+        const auto rank = [&](int32_t location) {
+            const int32_t entry = index.indexOfId(HeadingOfLocation(location));
+            return entry >= 0 ? order[size_t(entry)] : std::numeric_limits<int32_t>::max();
+        };
+        start.location = rank(from.location);
+        for (MarkPlace& p : places)
+            p.location = rank(p.location);
+    }
+    const std::optional<size_t> at = NearestMark(places, start, next);
     if (!at)
         return std::nullopt;
     return MarkTarget{marks[*at].place, marks[*at].id, marks[*at].snippet};

@@ -11,6 +11,7 @@
 #include "navigation/NavigationHost.h"
 #include "navigation/Navigator.h"
 #include "package/DocumentOpening.h"
+#include "package/NavIndex.h"
 #include "render/TextAssembly.h"
 #include "render/TextState.h"
 #include "render/TextViewer.h"
@@ -424,6 +425,83 @@ TEST_F(MarkStepsTest, TheBooksMarksEndIn00AndAJumpSelectsTheChapter)
     ASSERT_TRUE(ShowMarkTarget(nav, viewer, *target));
     EXPECT_EQ(lists.ListIndex(1), 3);
     EXPECT_EQ(viewer.SelStart(), 44);
+}
+
+TEST_F(MarkStepsTest, MarksBeyondTheTwoPartNumbersKeepTheirOwnEntryAndReadingOrder)
+{
+    // A third level, and a section of 100 articles: neither fits a two-part number.
+    const QString temp = AppPaths::TempDir() + QLatin1Char('/');
+    QByteArray book = "<boek><info><titel>Drie niveaus</titel><id>DRIE-1</id></info><deel><titel><head>Deel 1</head>"
+                      "</titel><hoofdstuk><titel><head>Hoofdstuk 1.1</head></titel>";
+    for (const char* par : {"A", "B", "C"})
+        book += QByteArray("<par><titel><head>Paragraaf ") + par + "</head></titel><p>Tekst van paragraaf " + par +
+                " over de storm.</p></par>";
+    book += "</hoofdstuk></deel></boek>";
+    ASSERT_TRUE(TestHome::WriteFile(temp + QStringLiteral("boek.xml"), book));
+    ASSERT_TRUE(TestHome::WriteFile(temp + QStringLiteral("boek.xdf"),
+                                    "DOC_ID_TAG=id\nDOC_TITLE_TAG=titel\nNAV_LEVEL1=deel/titel/head\n"
+                                    "NAV_LEVEL2=hoofdstuk/titel/head\nNAV_LEVEL3=par/titel/head\n"));
+    ASSERT_TRUE(LoadDocumentFromWorkingFolder(QStringLiteral("/somewhere/boek.zip"), false).opened());
+    ASSERT_TRUE(OpenDocumentUsageFile());
+    MarksChanged();
+    nav.ShowFirstLevel();
+    ASSERT_EQ(::Run().NavLevelCount, 3);
+    const auto readParagraph = [&](int row) {
+        ::Run().CurrentLevel = 1;
+        lists.setListIndex(1, 0);
+        nav.LevelDown();
+        lists.setListIndex(2, 0);
+        nav.LevelDown();
+        lists.setListIndex(3, row);
+        nav.LevelDown();
+        ASSERT_EQ(::Run().CurrentLevel, 9);
+    };
+    readParagraph(2);
+    ASSERT_EQ(toggleAt(4), ToggleResult::Added);
+    readParagraph(1);
+    ASSERT_EQ(toggleAt(6), ToggleResult::Added);
+    EXPECT_GE(spot().place.location, NavIndex::WideIdBase);
+    readParagraph(0);
+    std::optional<MarkTarget> target = NextBookmark(spot().place, true);
+    ASSERT_TRUE(target);
+    ASSERT_TRUE(ShowMarkTarget(nav, viewer, *target));
+    EXPECT_EQ(lists.ListIndex(3), 1) << "the paragraph of the mark, not the chapter's first";
+    EXPECT_TRUE(viewer.Text().contains(QStringLiteral("paragraaf B")));
+    EXPECT_EQ(viewer.SelStart(), 6);
+    close();
+
+    QByteArray paper = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<krant><meta><krant-id>LANG-1</krant-id>"
+                       "<krantnaam>Lange rubriek</krantnaam></meta>";
+    for (int section = 1; section <= 2; ++section) {
+        paper += "<rubriek><titel><head>Rubriek " + QByteArray::number(section) + "</head></titel>";
+        for (int a = 1; a <= (section == 1 ? 100 : 2); ++a)
+            paper += "<artikel><titel><head>Artikel " + QByteArray::number(section) + "." + QByteArray::number(a) +
+                     "</head></titel><p>Tekst van artikel " + QByteArray::number(a) + ".</p></artikel>";
+        paper += "</rubriek>";
+    }
+    const QString path = AppPaths::UserDir() + QStringLiteral("/lang.xml");
+    ASSERT_TRUE(TestHome::WriteFile(path, paper + "</krant>"));
+    open(path);
+    readTo(1, 0, 0);
+    ASSERT_EQ(toggleAt(2), ToggleResult::Added); // 201, made first
+    readTo(0, 99, 0);
+    ASSERT_EQ(toggleAt(3), ToggleResult::Added); // the 100th article: its own id
+    EXPECT_GE(spot().place.location, NavIndex::WideIdBase);
+    readTo(0, 1, 0);
+    ASSERT_EQ(toggleAt(1), ToggleResult::Added); // 102
+    readTo(0, 0, 0);
+    std::vector<std::pair<int, int>> visited; // (section row, article row)
+    for (target = NextBookmark(spot().place, true); target; target = NextBookmark(spot().place, true)) {
+        ASSERT_TRUE(ShowMarkTarget(nav, viewer, *target));
+        visited.emplace_back(lists.ListIndex(1), lists.ListIndex(2));
+        ASSERT_LE(visited.size(), 3u);
+    }
+    EXPECT_EQ(visited, (std::vector<std::pair<int, int>>{{0, 1}, {0, 99}, {1, 0}}));
+    target = NextBookmark(spot().place, false);
+    ASSERT_TRUE(target);
+    ASSERT_TRUE(ShowMarkTarget(nav, viewer, *target));
+    EXPECT_EQ(lists.ListIndex(2), 99);
+    EXPECT_EQ(viewer.SelStart(), 3);
 }
 
 TEST_F(MarkStepsTest, AHandEditedFileOpensShowsTheGoodMarksLogsTheRestAndKeepsThem)
