@@ -246,12 +246,24 @@ transcript = []
 KEYPAD_CODES = {"KP_1": "87", "KP_2": "88", "KP_3": "89", "KP_4": "83", "KP_5": "84", "KP_6": "85"}
 
 
-def key(*names):
+def key(*names, hold=0.2):
     for name in names:
         name = KEYPAD_CODES.get(name, name)
         # Keys act when released: the modifiers are held until the key is up,
         # as a reader types them ("xdotool key alt+Right" lets go of Alt first).
         *mods, base = name.split("+")
+        if hold and mods:
+            # A key event makes a round trip through the screen reader before the
+            # program sees it, a lone modifier does not: typed in an instant, the
+            # Alt would be let go before its key arrives and wake the menu bar.
+            # Held a moment, as a reader's fingers do, the key arrives whole.
+            subprocess.run(["xdotool"] + [a for m in mods for a in ("keydown", m)], check=True)
+            time.sleep(hold)
+            subprocess.run(["xdotool", "key", base], check=True)
+            time.sleep(hold)
+            subprocess.run(["xdotool"] + [a for m in reversed(mods) for a in ("keyup", m)], check=True)
+            time.sleep(0.05)
+            continue
         argv = ["xdotool"]
         for m in mods:
             argv += ["keydown", m]
@@ -295,22 +307,34 @@ def shown_windows():
     return len(out.stdout.split())
 
 
+def menu_bar_keyboard_mode():
+    """Whether the menu bar holds the keyboard (a lone Alt puts it there)."""
+    menu_roles = (pyatspi.ROLE_MENU_BAR, pyatspi.ROLE_MENU, pyatspi.ROLE_MENU_ITEM)
+    return any(node.getRole() in menu_roles and has_state(node, pyatspi.STATE_FOCUSED) for node in walk(atspi_app))
+
+
 def open_by_menu(*names):
     """Each key opens a menu, a submenu or the dialog; a menu is given time to open.
 
-    On a loaded machine the menu's own key is now and then missed (Orca hears
-    only the Alt): the menu popup is waited for and its key tried again."""
+    A menu key pressed before the main window is active again (after a dialog)
+    goes nowhere, and one the menu bar took as a lone Alt leaves the bar holding
+    the keyboard: the window is made active first, and a missed key is tried
+    again once the bar has let the keyboard go."""
     if not names:
         return
     first, *rest = names
+    give_keyboard_to_main_window()
     for attempt in range(3):
         before = shown_windows()
-        key(first)
+        key(first, hold=0.3)
         try:
             wait_for("the menu to open", lambda: shown_windows() > before, timeout=3)
             break
         except TimeoutError:
             print(f"     (the menu key {first} was missed; trying again)", flush=True)
+            if menu_bar_keyboard_mode():
+                key("Escape")
+            give_keyboard_to_main_window()
             time.sleep(1.0)
     time.sleep(1.0)
     for name in rest:
