@@ -17,6 +17,7 @@
 #include "render/TextViewer.h"
 #include "settings/Options.h"
 #include "tests/support/FreshState.h"
+#include "tests/support/ReadingFixture.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestHome.h"
 
@@ -25,17 +26,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-struct QuietHost : NavigationHost {
-    int focused = -1;
-    void focusList(int level) override { focused = level; }
-    void focusText() override { focused = 9; }
-    void listsChanged() override {}
-    void setLocation(const QString&) override {}
-    void playSound(const QString&) override {}
-    void setNavigationOptions(bool, bool, bool) override {}
-    void menuOptionsChanged() override {}
-};
 
 // Two sections of three articles; line breaks and a character outside the
 // BMP stand before the words the marks go on.
@@ -164,7 +154,7 @@ protected:
     NavList lists{3};
     TextViewer viewer;
     TextAssembly assembly{viewer};
-    QuietHost host;
+    RecordingHost host;
     Navigator nav{lists, viewer, assembly, host};
 };
 

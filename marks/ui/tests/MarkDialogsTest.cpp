@@ -16,6 +16,7 @@
 #include "render/TextViewer.h"
 #include "settings/ui/FormLanguage.h"
 #include "tests/support/FreshState.h"
+#include "tests/support/ReadingFixture.h"
 #include "tests/support/ScriptedPrompter.h"
 
 #include <QDir>
@@ -29,16 +30,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-struct QuietHost : NavigationHost {
-    void focusList(int) override {}
-    void focusText() override {}
-    void listsChanged() override {}
-    void setLocation(const QString&) override {}
-    void playSound(const QString&) override {}
-    void setNavigationOptions(bool, bool, bool) override {}
-    void menuOptionsChanged() override {}
-};
 
 StoredMarks OnDisk()
 {
@@ -86,7 +77,7 @@ protected:
     NavList lists{3};
     TextViewer viewer;
     TextAssembly assembly{viewer};
-    QuietHost host;
+    RecordingHost host;
     Navigator nav{lists, viewer, assembly, host};
 };
 
