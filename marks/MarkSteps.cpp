@@ -11,6 +11,7 @@
 #include "navigation/NavList.h"
 #include "navigation/Navigator.h"
 #include "package/NavIndex.h"
+#include "render/ColourContrast.h"
 #include "render/TextState.h"
 #include "render/TextViewer.h"
 #include "settings/Options.h"
@@ -258,7 +259,9 @@ void HighLightMarks(TextViewer& viewer, int32_t headId)
         const QString text = viewer.Text();
         const auto size = int32_t(text.size());
         const Options& o = Opts();
-        viewer.beginEditBlock();
+        std::vector<TextViewer::MarkedRange> ranges;
+        const int bookmarkColour = ReadableColour(o.BookmarkColor, viewer.BackColor());
+        const int annotationColour = ReadableColour(o.AnnotationColor, viewer.BackColor());
         SetStep(QStringLiteral("Colour the bookmarks"));
         static const std::vector<uint32_t> none;
         const MarkCache& cache = Cache();
@@ -275,7 +278,7 @@ void HighLightMarks(TextViewer& viewer, int32_t headId)
                     QStringLiteral("bookmark %1 at %2 lies past the text's end (%3)").arg(b.id).arg(at).arg(size));
                 continue;
             }
-            viewer.markRange(at, 1, o.BookmarkColor, false);
+            ranges.push_back({at, 1, bookmarkColour, false});
             shown.bookmarks.push_back({b.id, at, 1});
         }
         SetStep(QStringLiteral("Colour the annotations"));
@@ -295,10 +298,10 @@ void HighLightMarks(TextViewer& viewer, int32_t headId)
                 LogMarkError("HighLightAnnotations", ErrNo::SubscriptOutOfRange,
                              QStringLiteral("annotation %1 is cut at the text's end").arg(a.id));
             if (length > 0)
-                viewer.markRange(at, length, o.AnnotationColor, true);
+                ranges.push_back({at, length, annotationColour, true});
             shown.annotations.push_back({a.id, at, length});
         }
-        viewer.endEditBlock();
+        viewer.markRanges(ranges);
     });
 }
 

@@ -7,6 +7,7 @@
 #include "app/core/RunState.h"
 #include "package/dom/Dom.h"
 #include "package/modEntities.h"
+#include "render/ColourContrast.h"
 #include "render/StyleApplier.h"
 #include "render/TextState.h"
 #include "render/TextViewer.h"
@@ -350,15 +351,9 @@ int TextAssembly::colourMatches()
     const int direction = txt.SearchOriginId != 0 && txt.SearchOriginId == txt.CurrentHeadId ? txt.SearchDirection : 0;
     const int start = direction == 1 ? std::min(lastRead, textEnd) : 0;
     const int end = direction == 2 ? std::min(lastRead, textEnd) : textEnd;
-    const int found = Opts().FoundColor;
+    const int found = ReadableColour(Opts().FoundColor, m_viewer.BackColor());
     const QString& phrase = txt.SearchText;
     const Qt::CaseSensitivity cs = txt.SearchCaseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive;
-    // One change of the document for all matches: it lays the text out once, not once a match.
-    struct EditBlock {
-        TextViewer& viewer;
-        explicit EditBlock(TextViewer& v) : viewer(v) { viewer.beginEditBlock(); }
-        ~EditBlock() { viewer.endEditBlock(); }
-    } block(m_viewer);
     // The matches the view's Find would give one by one, each after the one before.
     for (qsizetype at = text.indexOf(phrase, start, cs); at >= 0 && at + phrase.size() <= end;
          at = text.indexOf(phrase, at, cs)) {
@@ -373,7 +368,7 @@ int TextAssembly::colourMatches()
     ranges.reserve(txt.FoundPositions.size());
     for (const int32_t at : txt.FoundPositions)
         ranges.emplace_back(int(at), int(phrase.size()));
-    m_viewer.colourRanges(ranges, found);
+    m_viewer.highlightRanges(ranges, found);
     return int(txt.FoundPositions.size());
 }
 

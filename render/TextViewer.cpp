@@ -5,6 +5,7 @@
 #include <QTextBlock>
 #include <QTextBlockFormat>
 #include <QTextDocument>
+#include <QTextLayout>
 #include <algorithm>
 
 namespace {
@@ -464,39 +465,78 @@ void TextViewer::setBackColor(int color)
         m_host->applyBackColor(ToQColor(color));
 }
 
-void TextViewer::colourRange(int start, int length, int color)
+void TextViewer::highlightRanges(const std::vector<std::pair<int, int>>& ranges, int color)
 {
-    Require(start >= 0 && length >= 0, "range below 0");
     Require(color >= 0 && color <= MaxColor, "colour out of range");
-    QTextCursor c(m_doc);
-    c.setPosition(viewToDoc(std::min(start, viewLength())));
-    c.setPosition(viewToDoc(std::min(start + length, viewLength())), QTextCursor::KeepAnchor);
-    QTextCharFormat change;
-    change.setForeground(QBrush(ToQColor(color)));
-    const OwnEdit own(m_inOwnEdit);
-    c.mergeCharFormat(change);
+    if (ranges.empty())
+        return;
+    QTextCharFormat format;
+    format.setForeground(QBrush(ToQColor(color)));
+    const int length = viewLength();
+    // The paragraph being painted: where it starts, and where its break stands.
+    QTextBlock block;
+    int blockStart = 0, blockEnd = -1;
+    QList<QTextLayout::FormatRange> added;
+    const auto flush = [&] {
+        if (added.isEmpty())
+            return;
+        QTextLayout* layout = block.layout();
+        const QList<QTextLayout::FormatRange> before = layout->formats();
+        layout->setFormats(before.isEmpty() ? added : before + added);
+        added.clear();
+    };
+    const auto moveTo = [&](int position) {
+        flush();
+        // Ranges nearly always come in order, in the paragraph of the one before or the next.
+        block = block.isValid() && position >= blockStart ? block.next() : QTextBlock();
+        if (!block.isValid() || position >= block.position() + block.length())
+            block = m_doc->findBlock(position);
+        blockStart = block.isValid() ? block.position() : 0;
+        blockEnd = block.isValid() ? blockStart + block.length() - 1 : -1;
+    };
+    int dirtyFrom = -1, dirtyTo = -1;
+    for (const auto& [start, size] : ranges) {
+        Require(start >= 0 && size >= 0, "range below 0");
+        int from = viewToDoc(std::min(start, length));
+        const int to = viewToDoc(std::min(start + size, length));
+        if (from >= to)
+            continue;
+        dirtyFrom = dirtyFrom < 0 ? from : std::min(dirtyFrom, from);
+        dirtyTo = std::max(dirtyTo, to);
+        while (from < to) {
+            if (from < blockStart || from > blockEnd) {
+                moveTo(from);
+                if (!block.isValid())
+                    break;
+            }
+            // The paragraph's break is not painted.
+            const int end = std::min(to, blockEnd);
+            if (end > from)
+                added.append({from - blockStart, end - from, format});
+            from = blockEnd + 1;
+        }
+    }
+    flush();
+    if (dirtyFrom >= 0) {
+        // Paragraphs laid out already are laid out again with their colours.
+        const OwnEdit own(m_inOwnEdit);
+        m_doc->markContentsDirty(dirtyFrom, dirtyTo - dirtyFrom);
+    }
 }
 
-void TextViewer::colourRanges(const std::vector<std::pair<int, int>>& ranges, int color)
+int TextViewer::HighlightAt(int position) const
 {
-    Require(color >= 0 && color <= MaxColor, "colour out of range");
-    QTextCharFormat change;
-    change.setForeground(QBrush(ToQColor(color)));
-    QTextCursor c(m_doc);
-    const int length = viewLength();
-    const OwnEdit own(m_inOwnEdit);
-    c.beginEditBlock();
-    for (size_t i = 0; i < ranges.size();) {
-        const int start = ranges[i].first;
-        int end = start + ranges[i].second;
-        Require(start >= 0 && ranges[i].second >= 0, "range below 0");
-        for (++i; i < ranges.size() && ranges[i].first == end; ++i)
-            end += ranges[i].second;
-        c.setPosition(viewToDoc(std::min(start, length)));
-        c.setPosition(viewToDoc(std::min(end, length)), QTextCursor::KeepAnchor);
-        c.mergeCharFormat(change);
+    const int at = viewToDoc(std::clamp(position, 0, viewLength()));
+    const QTextBlock block = m_doc->findBlock(at);
+    if (!block.isValid() || !block.layout())
+        return -1;
+    int color = -1;
+    // A later range lies over an earlier one.
+    for (const QTextLayout::FormatRange& range : block.layout()->formats()) {
+        if (at >= block.position() + range.start && at < block.position() + range.start + range.length)
+            color = FromQColor(range.format.foreground().color());
     }
-    c.endEditBlock();
+    return color;
 }
 
 QTextCursor TextViewer::RangeCursor(int start, int length) const
@@ -508,18 +548,32 @@ QTextCursor TextViewer::RangeCursor(int start, int length) const
     return c;
 }
 
-void TextViewer::markRange(int start, int length, int color, bool underline)
+void TextViewer::markRanges(const std::vector<MarkedRange>& ranges)
 {
-    Require(start >= 0 && length >= 0, "range below 0");
-    Require(color >= 0 && color <= MaxColor, "colour out of range");
+    if (ranges.empty())
+        return;
+    const int length = viewLength();
     QTextCursor c(m_doc);
-    c.setPosition(viewToDoc(std::min(start, viewLength())));
-    c.setPosition(viewToDoc(std::min(start + length, viewLength())), QTextCursor::KeepAnchor);
     QTextCharFormat change;
-    change.setForeground(QBrush(ToQColor(color)));
-    change.setFontUnderline(underline);
+    int color = -1, underline = -1;
     const OwnEdit own(m_inOwnEdit);
-    c.mergeCharFormat(change);
+    c.beginEditBlock();
+    for (const MarkedRange& r : ranges) {
+        Require(r.start >= 0 && r.length >= 0, "range below 0");
+        Require(r.color >= 0 && r.color <= MaxColor, "colour out of range");
+        // Marks of one kind share one format.
+        if (r.color != color || int(r.underline) != underline) {
+            change = QTextCharFormat();
+            change.setForeground(QBrush(ToQColor(r.color)));
+            change.setFontUnderline(r.underline);
+            color = r.color;
+            underline = int(r.underline);
+        }
+        c.setPosition(viewToDoc(std::min(r.start, length)));
+        c.setPosition(viewToDoc(std::min(r.start + r.length, length)), QTextCursor::KeepAnchor);
+        c.mergeCharFormat(change);
+    }
+    c.endEditBlock();
 }
 
 int TextViewer::Find(const QString& text, int start, int end, int options)

@@ -117,19 +117,29 @@ public:
     int BackColor() const { return m_backColor; }
     void setBackColor(int color);
 
-    // Paints the text colour (0xBBGGRR) of length characters from start, leaving the
-    // caret and the formatting at it alone: many ranges in a row cost little.
-    void colourRange(int start, int length, int color);
-    // The same for many ranges (start, length) in ascending order, in one change
-    // of the document with one cursor; ranges that touch are painted as one.
-    void colourRanges(const std::vector<std::pair<int, int>>& ranges, int color);
+    // Paints the text colour (0xBBGGRR) of the ranges (start, length) over the
+    // text: held by the layout of each paragraph, as a highlighter's colours are,
+    // so the document, its formatting and the caret stay as they are, and
+    // thousands of ranges cost little. The next text drops them.
+    void highlightRanges(const std::vector<std::pair<int, int>>& ranges, int color);
+    // The colour highlightRanges painted at position, or -1.
+    int HighlightAt(int position) const;
 
     // A cursor on the document selecting length characters from start, for
     // marks drawn over the text (a view's extra selections) rather than in it.
     QTextCursor RangeCursor(int start, int length) const;
 
-    // The same, and the underline on or off: how marks are shown.
-    void markRange(int start, int length, int color, bool underline);
+    // A range of the text in a mark's colour, underlined or not.
+    struct MarkedRange {
+        int start = 0;
+        int length = 0;
+        int color = 0;
+        bool underline = false;
+    };
+    // Sets the colour and underline of each range in the document's own
+    // formatting, so that a screen reader reports them with the text; later
+    // ranges lie over earlier ones. The caret stays where it is.
+    void markRanges(const std::vector<MarkedRange>& ranges);
 
     // Position of the first match of text lying within [start, end), or -1; a match is
     // selected. An end below 0 or beyond the text means the end of the text.

@@ -12,6 +12,7 @@
 #include "navigation/Navigator.h"
 #include "package/DocumentOpening.h"
 #include "package/NavIndex.h"
+#include "render/ColourContrast.h"
 #include "render/TextAssembly.h"
 #include "render/TextState.h"
 #include "render/TextViewer.h"
@@ -572,3 +573,24 @@ TEST_F(MarkStepsTest, ListsHoldEveryMarkPastTheOldRowLimit)
 }
 
 } // namespace
+
+TEST_F(MarkStepsTest, OnADarkPageAFaintMarkColourIsDrawnLighterAndTheOptionStays)
+{
+    openNewspaper();
+    readTo(2, 1, 0);
+    ASSERT_EQ(toggleAt(120), ToggleResult::Added);
+    // Blue on the white page stands out as it is.
+    readTo(2, 1, 0);
+    EXPECT_TRUE(coloured(120, Opts().BookmarkColor));
+
+    // The reader's own colours: a black page, as a high-contrast sheet has.
+    Opts().OverRuleCss = true;
+    Opts().BackGroundColorIndex = 1;
+    readTo(2, 1, 0);
+    ASSERT_EQ(viewer.BackColor(), 0x000000);
+    const int drawn = TextViewer::FromQColor(formatAt(120).foreground().color());
+    EXPECT_NE(drawn, Opts().BookmarkColor);
+    EXPECT_EQ(drawn, ReadableColour(Opts().BookmarkColor, 0x000000));
+    EXPECT_GE(ContrastRatio(drawn, 0x000000), 3.0);
+    EXPECT_EQ(Opts().BookmarkColor, 0xFF0000) << "the chosen colour itself is kept";
+}

@@ -259,8 +259,8 @@ TEST_F(TextAssemblyTest, SearchMatchesAreColouredAndTheCaretTakesOne)
     EXPECT_EQ(viewer.SelStart(), expected.front());
     EXPECT_EQ(viewer.SelLength(), 3);
     for (int32_t at : expected)
-        EXPECT_EQ(At(at).foreground().color(), kGreen) << at;
-    EXPECT_NE(At(expected.front() + 3).foreground().color(), kGreen);
+        EXPECT_EQ(viewer.HighlightAt(at), TextViewer::FromQColor(kGreen)) << at;
+    EXPECT_EQ(viewer.HighlightAt(expected.front() + 3), -1);
 
     // Whole words with case, starting at the last match, only below the last read position
     // in the text the search started from.
