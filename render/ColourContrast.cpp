@@ -5,7 +5,9 @@
 
 namespace {
 
-// What a mark needs to be told apart from the page around it.
+// What a mark, a cue drawn on text that is readable by itself, needs to be
+// told apart from the page: the least asked of anything that is not text
+// itself. It keeps the standard colours on the standard sheets.
 constexpr double LeastContrast = 3.0;
 
 double Linear(int channel)
