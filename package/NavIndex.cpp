@@ -9,6 +9,12 @@ void NavIndex::clear(const void* document)
     m_nextWide = WideIdBase;
 }
 
+void NavIndex::reserve(size_t headings)
+{
+    m_entries.reserve(headings);
+    m_byId.reserve(qsizetype(headings));
+}
+
 int32_t NavIndex::idFor(int16_t level, int32_t parentId, int ordinal)
 {
     if (level == 1 && ordinal <= MaxClassicLevel1)

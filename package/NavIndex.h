@@ -33,6 +33,8 @@ public:
 
     // Empties the index and ties it to the document whose headings it will hold.
     void clear(const void* document = nullptr);
+    // Room for that many headings, so that filling the index moves nothing.
+    void reserve(size_t headings);
     bool isEmpty() const { return m_entries.empty(); }
     // Whether the index holds the headings of this document (its identity()).
     bool isFor(const void* document) const { return document && document == m_document; }

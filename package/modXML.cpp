@@ -203,8 +203,16 @@ bool IsElementPath(const QString& pattern)
 // The level-1 headings, the page marks and (for two levels) everything the
 // level-2 pattern may find, in document order. Plain element paths are found
 // in one walk; other patterns through a query.
+struct NavigationNode {
+    DomNode node;
+    NavKind kind;
+    // The identity of the grandparent, which holds a level-1 heading's unit,
+    // when the walk found it (null: not known, or none).
+    const void* grandparent = nullptr;
+};
+
 struct NavigationWalk {
-    std::vector<std::pair<DomNode, NavKind>> nodes;
+    std::vector<NavigationNode> nodes;
     // For each level from 2 whose pattern is a plain path: what the pattern
     // finds below each element (the unit holding a heading one level up), in
     // document order.
@@ -239,19 +247,24 @@ NavigationWalk NavigationNodes(const RunState& rs, const QString& level2, bool t
             paths.push_back(pattern.split(QLatin1Char('/')));
         for (size_t level = 2; level < paths.size(); ++level)
             walk.found[level] = true;
-        for (auto& [node, matches] : rs.XmlDoc.findByPaths(paths)) {
+        for (const DomDocument::PathHit& hit : rs.XmlDoc.findByPaths(paths)) {
+            const auto above = [&hit](qsizetype levels) {
+                return levels <= DomDocument::PathHit::Above ? hit.above[size_t(levels - 1)]
+                                                             : hit.node.ancestor(int(levels)).identity();
+            };
             for (size_t level = 2; level < paths.size(); ++level) {
-                if (!(matches & (1u << level)))
+                if (!(hit.matches & (1u << level)))
                     continue;
                 // The relative path leads down from the element that many levels up.
-                const DomNode unit = node.ancestor(static_cast<int>(paths[level].size()));
-                if (!unit.isNull())
-                    walk.below[level][unit.identity()].push_back(node);
+                if (const void* unit = above(paths[level].size()))
+                    walk.below[level][unit].push_back(hit.node);
             }
-            if (matches & 7u)
-                nodes.emplace_back(node, (matches & 1u)   ? NavKind::Level1
-                                         : (matches & 2u) ? NavKind::Page
-                                                          : NavKind::Level2);
+            if (hit.matches & 7u)
+                nodes.push_back({hit.node,
+                                 (hit.matches & 1u)   ? NavKind::Level1
+                                 : (hit.matches & 2u) ? NavKind::Page
+                                                      : NavKind::Level2,
+                                 above(2)});
         }
         return walk;
     }
@@ -272,7 +285,7 @@ NavigationWalk NavigationNodes(const RunState& rs, const QString& level2, bool t
             kind = NavKind::Page;
         else if (withLevel2 && !level1Nodes.contains(node.identity()))
             kind = NavKind::Level2;
-        nodes.emplace_back(node, kind);
+        nodes.push_back({node, kind, nullptr});
     }
     return walk;
 }
@@ -296,11 +309,12 @@ void AddNodeIds()
         // others are passed over.
         const NavigationWalk walk = NavigationNodes(rs, level2, twoLevels);
         const auto& nodes = walk.nodes;
+        index.reserve(nodes.size());
 
         const QString id = QStringLiteral("id");
         QHash<const void*, int> level2Ordinal;
         int l1 = 0, l2 = 0, page = 0;
-        for (const auto& [node, kind] : nodes) {
+        for (const auto& [node, kind, knownGrandparent] : nodes) {
             if (kind == NavKind::Page) {
                 SetStep(QStringLiteral("Give a page number its id"));
                 AddAttribute(node, id, Ordinal(l1) + Ordinal(l2) + Ordinal(page, 3));
@@ -326,8 +340,9 @@ void AddNodeIds()
                 continue;
             SetStep(QStringLiteral("Give the level-2 nodes their ids"));
             // The level-2 pattern is relative to the level-1 node's grandparent.
-            const DomNode grandparent = node.parentNode().parentNode();
-            if (grandparent.isNull())
+            const bool walked = knownGrandparent && walk.found[2];
+            const DomNode grandparent = walked ? DomNode() : node.parentNode().parentNode();
+            if (!walked && grandparent.isNull())
                 RaiseError(ErrNo::NoObject,
                            QStringLiteral("Object variable not set: level-1 node without grandparent"));
             int ordinal = 0;
@@ -339,10 +354,16 @@ void AddNodeIds()
                 level2Ordinal.insert(sub.identity(), ordinal);
             };
             if (walk.found[2]) {
-                const auto below = walk.below[2].constFind(grandparent.identity());
-                if (below != walk.below[2].constEnd())
-                    for (const DomNode& sub : *below)
-                        addLevel2(sub);
+                const auto below = walk.below[2].constFind(walked ? knownGrandparent : grandparent.identity());
+                if (below != walk.below[2].constEnd()) {
+                    const std::vector<DomNode>& subs = *below;
+                    for (size_t k = 0; k < subs.size(); ++k) {
+                        // In a large document each heading is a trip to memory: start the next ones early.
+                        if (k + 8 < subs.size())
+                            __builtin_prefetch(subs[k + 8].identity());
+                        addLevel2(subs[k]);
+                    }
+                }
             } else {
                 for (const DomNode& sub : grandparent.selectNodes(level2))
                     addLevel2(sub);

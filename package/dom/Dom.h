@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <functional>
 #include <memory>
 #include <string_view>
@@ -223,11 +224,21 @@ public:
     // is empty), all in one walk that stops once every name is found.
     std::vector<DomNode> firstElementsByTagNames(const QStringList& namesOrPatterns) const;
 
+    // An element found by findByPaths.
+    struct PathHit {
+        static constexpr int Above = 8;
+        DomNode node;
+        uint32_t matches = 0; // a bit (1 << index) for each path it ends
+        // The identities of the elements above it, the parent first, as
+        // ancestor(n).identity() gives them for n up to Above: null past the top.
+        // Taken during the walk, while they are at hand; looked up later one
+        // by one they cost a trip to memory each in a large document.
+        std::array<const void*, Above> above{};
+    };
     // One walk through the document for element paths such as
     // "rubriek/titel/head" (a head in a titel in a rubriek): every element
-    // that ends one of the paths, in document order, with a bit (1 << index)
-    // for each path it ends. At most 32 paths.
-    std::vector<std::pair<DomNode, uint32_t>> findByPaths(const std::vector<QStringList>& paths) const;
+    // that ends one of the paths, in document order. At most 32 paths.
+    std::vector<PathHit> findByPaths(const std::vector<QStringList>& paths) const;
 
     DomNodeList selectNodes(const QString& pattern) const { return asNode().selectNodes(pattern); }
     DomNode selectSingleNode(const QString& pattern) const { return asNode().selectSingleNode(pattern); }

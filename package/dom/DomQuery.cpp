@@ -305,7 +305,7 @@ std::vector<DomNode> DomDocument::firstElementsByTagNames(const QStringList& nam
     return found;
 }
 
-std::vector<std::pair<DomNode, uint32_t>> DomDocument::findByPaths(const std::vector<QStringList>& paths) const
+std::vector<DomDocument::PathHit> DomDocument::findByPaths(const std::vector<QStringList>& paths) const
 {
     // Each path as its names from the element upwards.
     std::vector<std::vector<std::string>> upwards;
@@ -338,17 +338,28 @@ std::vector<std::pair<DomNode, uint32_t>> DomDocument::findByPaths(const std::ve
                 matches |= uint32_t(1) << i;
         return matches;
     };
-    std::vector<std::pair<pugi::xml_node, uint32_t>> hits;
+    struct Hit {
+        pugi::xml_node element;
+        uint32_t matches;
+        std::array<const void*, PathHit::Above> above;
+    };
+    const DomTree& tree = *m_data->tree;
+    std::vector<Hit> hits;
     ForEachElementOnBothCores(
-        *m_data->tree,
+        tree,
         [&](pugi::xml_node element, auto& into) {
-            if (const uint32_t matches = matchesOf(element))
-                into.emplace_back(element, matches);
+            const uint32_t matches = matchesOf(element);
+            if (!matches)
+                return;
+            Hit& hit = into.emplace_back(Hit{element, matches, {}});
+            pugi::xml_node up = element.parent();
+            for (size_t i = 0; i < hit.above.size() && up && !tree.isHolder(up); ++i, up = up.parent())
+                hit.above[i] = up.internal_object();
         },
         hits);
-    std::vector<std::pair<DomNode, uint32_t>> found;
+    std::vector<PathHit> found;
     found.reserve(hits.size());
-    for (const auto& [element, matches] : hits)
-        found.emplace_back(DomAccess::make(m_data, m_data->tree, element), matches);
+    for (const Hit& hit : hits)
+        found.push_back({DomAccess::make(m_data, m_data->tree, hit.element), hit.matches, hit.above});
     return found;
 }

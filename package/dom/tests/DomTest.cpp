@@ -482,3 +482,44 @@ TEST(DomEntities, ExpansionIsBounded)
     EXPECT_TRUE(doc.parseError().reason.contains(QStringLiteral("too large"))) << doc.parseError().reason.toStdString();
     EXPECT_FALSE(doc.loadXML(QByteArray("<!DOCTYPE a [<!ENTITY s \"&s;\">]><a>&s;</a>")));
 }
+
+TEST(DomQuery, PathWalkFindsEveryEndInOrderWithItsAncestors)
+{
+    // Enough sections for the walk to split over two threads, one nested deeper than is kept.
+    QByteArray xml = "<krant>";
+    for (int s = 0; s < 40; ++s) {
+        xml += "<rubriek><titel><head id='s" + QByteArray::number(s) + "'/></titel>";
+        for (int a = 0; a < 3; ++a)
+            xml += "<artikel><titel><head id='a" + QByteArray::number(s * 10 + a) +
+                   "'/></titel><p>x<pagenum/></p></artikel>";
+        if (s == 7)
+            xml +=
+                "<a><b><c><d><e><f><g><h><i><artikel><titel><head id='deep'/></titel></artikel></i></h></g></f></e></d>"
+                "</c></b></a>";
+        xml += "</rubriek>";
+    }
+    const DomDocument doc = Parse(xml + "</krant>");
+    const std::vector<QStringList> paths{{"rubriek", "titel", "head"}, {"pagenum"}, {"artikel", "titel", "head"}};
+    const std::vector<DomDocument::PathHit> hits = doc.findByPaths(paths);
+
+    // The same elements as the queries, in document order, with the right bits.
+    const DomNodeList all = doc.selectNodes("//rubriek/titel/head | //pagenum | //artikel/titel/head");
+    ASSERT_EQ(hits.size(), size_t(all.length()));
+    for (size_t i = 0; i < hits.size(); ++i) {
+        const DomNode& node = hits[i].node;
+        ASSERT_TRUE(node == all.item(int(i))) << i;
+        const QString name = node.nodeName();
+        const QString above = node.parentNode().parentNode().nodeName();
+        const uint32_t expected = name == "pagenum" ? 2u : above == "rubriek" ? 1u : 4u;
+        EXPECT_EQ(hits[i].matches, expected) << i;
+        for (int n = 1; n <= DomDocument::PathHit::Above; ++n)
+            ASSERT_EQ(hits[i].above[size_t(n - 1)], node.ancestor(n).identity()) << i << " up " << n;
+    }
+    const auto deep =
+        std::find_if(hits.begin(), hits.end(), [](const auto& h) { return h.node.getAttribute("id") == "deep"; });
+    ASSERT_NE(deep, hits.end());
+    EXPECT_NE(deep->above.back(), nullptr);
+    // Near the top the chain ends in the document node and then nothing.
+    EXPECT_EQ(hits.front().above[3], doc.asNode().identity());
+    EXPECT_EQ(hits.front().above[4], nullptr);
+}
