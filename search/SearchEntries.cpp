@@ -14,7 +14,9 @@
 #include <QHash>
 #include <QStringDecoder>
 #include <algorithm>
+#include <array>
 #include <atomic>
+#include <bit>
 #include <cstring>
 #include <exception>
 #include <functional>
@@ -28,6 +30,10 @@
 #include <memory>
 #include <new>
 #include <sys/mman.h>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -82,7 +88,7 @@ bool IsImage(std::string_view name)
 
 // Memory for the entries' texts, in large blocks that are never moved: the
 // entries look into them. The large ones are asked for in huge pages, since
-// the first touch of some 200 MB in small pages costs about as much as
+// the first touch of some 100 MB in small pages costs about as much as
 // building the texts.
 class TextBlocks {
 public:
@@ -159,31 +165,47 @@ private:
     qsizetype m_next = FirstBlock;
 };
 
-// Folds text into out character by character, as folding the whole string
-// does; false when it holds surrogate pairs, whose folding that does not
-// give. ASCII, most of any text, is folded in a loop the compiler turns into
-// vector code.
-bool FoldInto(QStringView text, char16_t* out)
+// Whether text holds a surrogate, the half of a character beyond the first
+// 65,536; rare, so the whole text is looked through in vector steps.
+bool HoldsSurrogates(QStringView text)
 {
-    const char16_t* in = text.utf16();
+    const char16_t* s = text.utf16();
     const qsizetype n = text.size();
-    char16_t any = 0;
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = in[i];
-        out[i] = char16_t(c - u'A') < 26 ? char16_t(c | 0x20) : c;
-        any |= c;
+    qsizetype i = 0;
+#if defined(__SSE2__)
+    const __m128i top = _mm_set1_epi16(short(0xf800));
+    const __m128i surrogate = _mm_set1_epi16(short(0xd800));
+    __m128i any = _mm_setzero_si128();
+    for (; i + 8 <= n; i += 8) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+        any = _mm_or_si128(any, _mm_cmpeq_epi16(_mm_and_si128(v, top), surrogate));
     }
-    if (any < 0x80)
+    if (_mm_movemask_epi8(any) != 0)
         return true;
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = in[i];
-        if (c < 0x80)
-            continue;
-        if (QChar::isSurrogate(c))
-            return false;
-        out[i] = QChar::toCaseFolded(c);
+#endif
+    for (; i < n; ++i) {
+        if (QChar::isSurrogate(s[i]))
+            return true;
     }
-    return true;
+    return false;
+}
+
+// The case fold of the unit at i of text (n units), as folding the text whole
+// gives it: a pair of surrogates is folded as one character.
+inline char16_t FoldedAt(const char16_t* s, qsizetype n, qsizetype i)
+{
+    const char16_t c = s[i];
+    if (c < 0x80)
+        return char16_t(c - u'A') < 26 ? char16_t(c | 0x20) : c;
+    if (!QChar::isSurrogate(c))
+        return char16_t(QChar::toCaseFolded(char32_t(c)));
+    if (QChar::isHighSurrogate(c)) {
+        if (i + 1 < n && QChar::isLowSurrogate(s[i + 1]))
+            return QChar::highSurrogate(QChar::toCaseFolded(QChar::surrogateToUcs4(c, s[i + 1])));
+    } else if (i > 0 && QChar::isHighSurrogate(s[i - 1])) {
+        return QChar::lowSurrogate(QChar::toCaseFolded(QChar::surrogateToUcs4(s[i - 1], c)));
+    }
+    return c;
 }
 
 // Builds the texts of units straight from the tree into text blocks. Each text
@@ -193,24 +215,31 @@ class UnitTextBuilder final : public DomTextVisitor {
 public:
     explicit UnitTextBuilder(const QHash<QString, TagTexts>& styles) : m_styles(styles) {}
 
-    // The text built since the last call, and its case-folded twin (empty
-    // when folding changes its length); both stay where they are in the blocks.
-    std::pair<QStringView, QStringView> finish()
+    // The text built since the last call, how it folds, and its fold when that
+    // is kept (see SearchEntry); both stay where they are in the blocks.
+    std::tuple<QStringView, SearchEntry::Folding, QStringView> finish()
     {
+        using Folding = SearchEntry::Folding;
         const qsizetype n = m_used - m_start;
-        // The text stays where it is when its twin goes to a new block.
         const QStringView text(m_blocks.at(m_start), n);
         m_start = m_used;
+        // Only surrogates can make folding a text whole differ from folding it as a search goes.
+        if (!HoldsSurrogates(text))
+            return {text, Folding::AsItGoes, QStringView()};
+        const QString whole = text.toString().toCaseFolded();
+        if (whole.size() != n)
+            return {text, Folding::ByQString, QStringView()};
+        qsizetype same = 0;
+        while (same < n && FoldedAt(text.utf16(), n, same) == whole[same].unicode())
+            ++same;
+        if (same == n)
+            return {text, Folding::AsItGoes, QStringView()};
+        // The text stays where it is when its fold goes to a new block.
         char16_t* folded = room(n);
-        if (!FoldInto(text, folded)) {
-            const QString whole = text.toString().toCaseFolded();
-            if (whole.size() != n)
-                return {text, QStringView()};
-            std::copy(whole.begin(), whole.end(), reinterpret_cast<QChar*>(folded));
-        }
+        std::copy(whole.cbegin(), whole.cend(), reinterpret_cast<QChar*>(folded));
         m_used += n;
         m_start = m_used;
-        return {text, QStringView(folded, n)};
+        return {text, Folding::Kept, QStringView(folded, n)};
     }
     TextBlocks& blocks() { return m_blocks; }
 
@@ -335,7 +364,7 @@ QString UnitSearchText(const DomNode& unit)
     const QHash<QString, TagTexts> styles = StyleTexts();
     UnitTextBuilder builder(styles);
     WalkText(unit, builder);
-    return builder.finish().first.toString();
+    return std::get<0>(builder.finish()).toString();
 }
 
 namespace {
@@ -347,7 +376,7 @@ SearchEntry MakeEntry(const NavIndex& index, int32_t e, UnitTextBuilder& builder
     s.id = entry.id;
     s.entry = e;
     WalkText(entry.heading.parentNode().parentNode(), builder);
-    std::tie(s.text, s.folded) = builder.finish();
+    std::tie(s.text, s.folding, s.folded) = builder.finish();
     return s;
 }
 
@@ -440,16 +469,127 @@ void ForgetSearchableEntries()
     Cache() = Prepared{};
 }
 
+namespace {
+
+// For each ASCII character, whether a character beyond ASCII folds to it, as
+// U+212A KELVIN SIGN to k and U+017F LONG S to s do.
+const std::array<bool, 128>& FoldedFromBeyondAscii()
+{
+    static const std::array<bool, 128> table = [] {
+        std::array<bool, 128> t{};
+        for (char32_t c = 0x80; c < 0x10000; ++c) {
+            const char32_t folded = QChar::isSurrogate(c) ? c : QChar::toCaseFolded(c);
+            if (folded < 0x80)
+                t[folded] = true;
+        }
+        return t;
+    }();
+    return table;
+}
+
+// What a text unit may be to fold to a given one: equal to it after or-ing
+// `bits` (0x20 lets an ASCII letter be either case), or, with `beyond`, any
+// unit beyond ASCII, which is then folded to be sure. Cheap enough to test
+// eight units at a time.
+struct UnitFilter {
+    char16_t folded = 0;
+    char16_t bits = 0;
+    bool beyond = false;
+
+    explicit UnitFilter(char16_t f)
+        : folded(f), bits(f >= u'a' && f <= u'z' ? 0x20 : 0), beyond(f >= 0x80 || FoldedFromBeyondAscii()[f])
+    {}
+    // Passes every unit.
+    UnitFilter() : folded(0xffff), bits(0xffff) {}
+
+    bool passes(char16_t c) const { return char16_t(c | bits) == folded || (beyond && c >= 0x80); }
+};
+
+// The first position from `from` up to `last` where the text's units may begin
+// the folded phrase (its first unit passing `first`, the next `second`), or -1.
+// Every candidate is still to be checked.
+qsizetype NextCandidate(const char16_t* s, qsizetype n, qsizetype from, qsizetype last, const UnitFilter& first,
+                        const UnitFilter& second)
+{
+    qsizetype i = from;
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i f0 = _mm_set1_epi16(short(first.folded)), b0 = _mm_set1_epi16(short(first.bits));
+    const __m128i h0 = _mm_set1_epi16(short(first.beyond ? 0xff80 : 0));
+    const __m128i f1 = _mm_set1_epi16(short(second.folded)), b1 = _mm_set1_epi16(short(second.bits));
+    const __m128i h1 = _mm_set1_epi16(short(second.beyond ? 0xff80 : 0));
+    // A lane passes when it equals after or-ing, or is beyond ASCII where that is allowed.
+    auto passes = [&](__m128i v, __m128i f, __m128i b, __m128i h) {
+        const __m128i equal = _mm_cmpeq_epi16(_mm_or_si128(v, b), f);
+        const __m128i ascii = _mm_cmpeq_epi16(_mm_and_si128(v, h), zero);
+        return _mm_or_si128(equal, _mm_andnot_si128(ascii, _mm_cmpeq_epi16(zero, zero)));
+    };
+    // The second unit is read one further on, so the loads stay inside the text.
+    for (; i <= last && i + 17 <= n; i += 16) {
+        const __m128i a0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+        const __m128i a1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 8));
+        const __m128i c0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 1));
+        const __m128i c1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 9));
+        const __m128i m0 = _mm_and_si128(passes(a0, f0, b0, h0), passes(c0, f1, b1, h1));
+        const __m128i m1 = _mm_and_si128(passes(a1, f0, b0, h0), passes(c1, f1, b1, h1));
+        const unsigned bits = unsigned(_mm_movemask_epi8(m0)) | (unsigned(_mm_movemask_epi8(m1)) << 16);
+        if (bits != 0) {
+            const qsizetype at = i + std::countr_zero(bits) / 2;
+            return at <= last ? at : -1;
+        }
+    }
+#endif
+    for (; i <= last; ++i) {
+        if (first.passes(s[i]) && (i + 1 >= n || second.passes(s[i + 1])))
+            return i;
+    }
+    return -1;
+}
+
+// The first position from `from` where the text folded unit by unit holds
+// folded, or -1.
+qsizetype IndexOfFolded(QStringView text, const QString& folded, qsizetype from)
+{
+    const char16_t* s = text.utf16();
+    const char16_t* f = QStringView(folded).utf16();
+    const qsizetype n = text.size();
+    const qsizetype m = folded.size();
+    if (from < 0)
+        from = std::max<qsizetype>(from + n, 0);
+    const qsizetype last = n - m;
+    const UnitFilter first(f[0]);
+    const UnitFilter second = m > 1 ? UnitFilter(f[1]) : UnitFilter();
+    for (qsizetype at = from; at <= last; ++at) {
+        at = NextCandidate(s, n, at, last, first, second);
+        if (at < 0)
+            return -1;
+        qsizetype k = 0;
+        while (k < m && FoldedAt(s, n, at + k) == f[k])
+            ++k;
+        if (k == m)
+            return at;
+    }
+    return -1;
+}
+
+} // namespace
+
 qsizetype FindPhrase(const SearchEntry& entry, const QString& phrase, const QString& foldedPhrase, bool caseSensitive,
                      bool wholeWord, qsizetype from)
 {
     if (phrase.isEmpty())
         return -1;
-    const bool useFolded = !caseSensitive && !entry.folded.isEmpty() && foldedPhrase.size() == phrase.size();
-    const QStringView haystack = useFolded ? entry.folded : entry.text;
-    const QString& needle = useFolded ? foldedPhrase : phrase;
-    const Qt::CaseSensitivity cs = (caseSensitive || useFolded) ? Qt::CaseSensitive : Qt::CaseInsensitive;
-    for (qsizetype at = haystack.indexOf(needle, from, cs); at >= 0; at = haystack.indexOf(needle, at + 1, cs)) {
+    using Folding = SearchEntry::Folding;
+    const bool folds = !caseSensitive && entry.folding != Folding::ByQString && foldedPhrase.size() == phrase.size();
+    const Qt::CaseSensitivity cs = caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive;
+    auto next = [&](qsizetype at) {
+        if (!folds)
+            return entry.text.indexOf(phrase, at, cs);
+        if (entry.folding == Folding::Kept)
+            return entry.folded.indexOf(foldedPhrase, at, Qt::CaseSensitive);
+        return IndexOfFolded(entry.text, foldedPhrase, at);
+    };
+    for (qsizetype at = next(from); at >= 0; at = next(at + 1)) {
         if (!wholeWord || StandsAlone(QString::fromRawData(entry.text.data(), entry.text.size()), at, phrase.size()))
             return at;
     }

@@ -21,10 +21,19 @@ class DomNode;
 //
 // The texts are held with the prepared entries and last exactly as long.
 struct SearchEntry {
+    // How a search without case folds the text. Nearly always as it goes,
+    // character by character (a pair of surrogates as one), which is what
+    // folding the text whole gives. Where folding it whole gives something else
+    // (halves of pairs standing alone, which it may turn into U+FFFD), that
+    // fold is kept in `folded` and searched instead; where it changes the
+    // length, QString's own comparison without case is used.
+    enum class Folding : uint8_t { AsItGoes, Kept, ByQString };
+
     int32_t id = 0;
     int32_t entry = 0;  // index into DocumentNavIndex()
     QStringView text;   // as shown
-    QStringView folded; // case-folded, the same length as text; empty when folding changed the length
+    QStringView folded; // only with Folding::Kept
+    Folding folding = Folding::AsItGoes;
     mutable std::optional<QString> wordCount; // the list suffix, worked out on first use
 };
 
@@ -37,9 +46,10 @@ void ForgetSearchableEntries();
 // The text of a unit as the view shows it (see above).
 QString UnitSearchText(const DomNode& unit);
 
-// The first position from `from` in text where phrase stands, or -1. The
-// folded texts are used for a case-insensitive search when there are any.
-// With wholeWord, a match must stand between word boundaries (every
-// occurrence is tried, not only the first).
+// The first position from `from` in text where phrase stands, or -1.
+// foldedPhrase is phrase.toCaseFolded(). Without case, the folded text (see
+// SearchEntry) is compared with it when folding kept the lengths of both, else
+// QString's comparison without case decides. With wholeWord, a match must
+// stand between word boundaries (every occurrence is tried, not only the first).
 qsizetype FindPhrase(const SearchEntry& entry, const QString& phrase, const QString& foldedPhrase, bool caseSensitive,
                      bool wholeWord, qsizetype from = 0);
