@@ -290,6 +290,18 @@ NavigationWalk NavigationNodes(const RunState& rs, const QString& level2, bool t
     return walk;
 }
 
+// Calls act on each node, each fetched from memory a few nodes ahead: in a
+// large document every heading is a trip to memory, which then overlap.
+template <class Act> void ForEachFetchedAhead(const std::vector<DomNode>& nodes, Act&& act)
+{
+    constexpr size_t Ahead = 8;
+    for (size_t k = 0; k < nodes.size(); ++k) {
+        if (k + Ahead < nodes.size())
+            __builtin_prefetch(nodes[k + Ahead].identity());
+        act(nodes[k]);
+    }
+}
+
 } // namespace
 
 void AddNodeIds()
@@ -355,15 +367,8 @@ void AddNodeIds()
             };
             if (walk.found[2]) {
                 const auto below = walk.below[2].constFind(walked ? knownGrandparent : grandparent.identity());
-                if (below != walk.below[2].constEnd()) {
-                    const std::vector<DomNode>& subs = *below;
-                    for (size_t k = 0; k < subs.size(); ++k) {
-                        // In a large document each heading is a trip to memory: start the next ones early.
-                        if (k + 8 < subs.size())
-                            __builtin_prefetch(subs[k + 8].identity());
-                        addLevel2(subs[k]);
-                    }
-                }
+                if (below != walk.below[2].constEnd())
+                    ForEachFetchedAhead(*below, addLevel2);
             } else {
                 for (const DomNode& sub : grandparent.selectNodes(level2))
                     addLevel2(sub);
@@ -391,8 +396,7 @@ void AddNodeIds()
                 if (walk.found[size_t(level)]) {
                     const auto below = walk.below[size_t(level)].constFind(unit.identity());
                     if (below != walk.below[size_t(level)].constEnd())
-                        for (const DomNode& sub : *below)
-                            add(sub);
+                        ForEachFetchedAhead(*below, add);
                 } else {
                     for (const DomNode& sub : unit.selectNodes(pattern))
                         add(sub);
