@@ -12,9 +12,52 @@
 #include "settings/Options.h"
 #include "settings/modLanguage.h"
 
+#include <QApplication>
+#include <QEvent>
 #include <QLineEdit>
 #include <QTimer>
+#include <QWidget>
 #include <cstdio>
+
+// Holds the rest of the start until the main window has first painted, or
+// until the reader acts, whichever comes first. A window that is not painted
+// at all (minimised, or shown on no screen) is not waited for long.
+class Startup::PendingStart : public QObject {
+public:
+    explicit PendingStart(Startup& startup) : m_startup(startup)
+    {
+        qApp->installEventFilter(this);
+        QTimer::singleShot(NoPaintWaitMs, this, [this] { m_startup.Finish(); });
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::Paint:
+            if (auto* widget = qobject_cast<QWidget*>(watched); widget && widget->window() == m_startup.mainWindow())
+                QTimer::singleShot(0, this, [this] { m_startup.Finish(); });
+            break;
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::ContextMenu:
+            m_startup.Finish();
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    static constexpr int NoPaintWaitMs = 500;
+    Startup& m_startup;
+};
 
 QString CommandLinePath(const QStringList& arguments)
 {
@@ -45,7 +88,6 @@ bool Startup::Main(const QStringList& arguments)
         Prompt().MsgBox(text, PromptButtons::Ok, PromptIcon::Critical, QStringLiteral("Quillbook"));
         return false;
     }
-    LoadEntityMapping();
 
     m_main = std::make_unique<frmMain>();
     m_prompter->setOwner(m_main.get());
@@ -55,9 +97,6 @@ bool Startup::Main(const QStringList& arguments)
     // The language list first, then every option; this also loads the stored interface language.
     Opts().LanguageList = ShowLanguage();
     LoadSettings();
-    // The hidden copy window owns the collection file; its message needs the texts.
-    LoadCopyPaste();
-
     m_main->txtTitle->setText(SetLangTxt(1090));
     m_main->txtTitle->setCursorPosition(0);
     m_main->show();
@@ -66,24 +105,50 @@ bool Startup::Main(const QStringList& arguments)
     // a sound due earlier loads it there and then.
     QTimer::singleShot(400, m_main.get(), [] { PreloadSound(); });
 
+    m_commandLinePath = CommandLinePath(arguments);
+    if (!m_commandLinePath.isEmpty()) {
+        // The document is what the reader asked for: it opens at once, from
+        // the running event loop, so that closing the window while it still
+        // loads ends the loop instead of one not yet started.
+        QTimer::singleShot(0, m_main.get(), [this] { Finish(); });
+    } else {
+        // With nothing to open, what the window does not show waits until it
+        // has been painted; input that comes sooner waits for it instead.
+        m_pending = std::make_unique<PendingStart>(*this);
+    }
+    return true;
+}
+
+void Startup::Finish()
+{
+    if (m_finishing)
+        return;
+    m_finishing = true;
+    // Whatever called, no other event is held from here on; the object
+    // itself goes once the call that ended up here has returned.
+    if (m_pending) {
+        qApp->removeEventFilter(m_pending.get());
+        m_pending.release()->deleteLater();
+    }
+    LoadEntityMapping();
+    // The hidden copy window owns the collection file; its message needs the texts.
+    LoadCopyPaste();
     // The catalogue after the options, which name the library folder it scans.
     SetStep(QStringLiteral("Load the library"));
     Library().LoadLibrary();
 
-    m_commandLinePath = CommandLinePath(arguments);
-    if (m_commandLinePath.isEmpty() && Opts().ShowLibraryAtStartUp)
-        QTimer::singleShot(0, m_main.get(), [this] { m_main->ShowLibrary(false); });
-    if (!m_commandLinePath.isEmpty()) {
-        rs.ArchiveOnOpen = true;
-        // Opened from the running event loop, so that closing the window while
-        // the document still loads ends the loop instead of one not yet started.
-        QTimer::singleShot(0, m_main.get(), [this] {
-            SetStep(QStringLiteral("Open file from commandline"));
-            QString path = m_commandLinePath;
-            bool addOnly = false;
-            m_main->OpenFile(path, addOnly);
-            m_openEnded = true;
-        });
+    if (m_commandLinePath.isEmpty()) {
+        // Its own turn of the event loop: never inside the handling of a key.
+        if (Opts().ShowLibraryAtStartUp)
+            QTimer::singleShot(0, m_main.get(), [this] { m_main->ShowLibrary(false); });
+        m_finished = true;
+        return;
     }
-    return true;
+    Run().ArchiveOnOpen = true;
+    SetStep(QStringLiteral("Open file from commandline"));
+    QString path = m_commandLinePath;
+    bool addOnly = false;
+    m_main->OpenFile(path, addOnly);
+    m_openEnded = true;
+    m_finished = true;
 }
