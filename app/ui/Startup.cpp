@@ -46,8 +46,8 @@ protected:
         case QEvent::MouseButtonDblClick:
         case QEvent::Wheel:
         case QEvent::ContextMenu:
-            m_startup.Finish();
-            break;
+            // A start that cannot go on takes no input: the program is ending.
+            return !m_startup.Finish();
         default:
             break;
         }
@@ -58,6 +58,17 @@ private:
     static constexpr int NoPaintWaitMs = 500;
     Startup& m_startup;
 };
+
+namespace {
+
+void CannotCreateFolder(const QString& folder)
+{
+    const QString text = QStringLiteral("Quillbook cannot create its folder %1 and stops.").arg(folder);
+    std::fprintf(stderr, "%s\n", qPrintable(text));
+    Prompt().MsgBox(text, PromptButtons::Ok, PromptIcon::Critical, QStringLiteral("Quillbook"));
+}
+
+} // namespace
 
 QString CommandLinePath(const QStringList& arguments)
 {
@@ -81,11 +92,9 @@ bool Startup::Main(const QStringList& arguments)
     // Messages and the error log need somewhere to go before anything is read.
     m_prompter = std::make_unique<QtPrompter>();
     SetPrompter(m_prompter.get());
-    if (!AppPaths::Init()) {
-        const QString text =
-            QStringLiteral("Quillbook cannot create its folder %1 and stops.").arg(AppPaths::UserDir());
-        std::fprintf(stderr, "%s\n", qPrintable(text));
-        Prompt().MsgBox(text, PromptButtons::Ok, PromptIcon::Critical, QStringLiteral("Quillbook"));
+    // The working folder (a lock written through to the disk) waits for Finish().
+    if (!AppPaths::InitUserFolder()) {
+        CannotCreateFolder(AppPaths::UserDir());
         return false;
     }
 
@@ -107,6 +116,7 @@ bool Startup::Main(const QStringList& arguments)
 
     m_commandLinePath = CommandLinePath(arguments);
     if (!m_commandLinePath.isEmpty()) {
+        rs.ArchiveOnOpen = true;
         // The document is what the reader asked for: it opens at once, from
         // the running event loop, so that closing the window while it still
         // loads ends the loop instead of one not yet started.
@@ -119,16 +129,22 @@ bool Startup::Main(const QStringList& arguments)
     return true;
 }
 
-void Startup::Finish()
+bool Startup::Finish()
 {
     if (m_finishing)
-        return;
+        return m_finished;
     m_finishing = true;
     // Whatever called, no other event is held from here on; the object
     // itself goes once the call that ended up here has returned.
     if (m_pending) {
         qApp->removeEventFilter(m_pending.get());
         m_pending.release()->deleteLater();
+    }
+    if (!AppPaths::MakeWorkingFolder()) {
+        CannotCreateFolder(AppPaths::UserDir() + QStringLiteral("/temp"));
+        m_main->hide();
+        QApplication::exit(1);
+        return false;
     }
     LoadEntityMapping();
     // The hidden copy window owns the collection file; its message needs the texts.
@@ -142,13 +158,13 @@ void Startup::Finish()
         if (Opts().ShowLibraryAtStartUp)
             QTimer::singleShot(0, m_main.get(), [this] { m_main->ShowLibrary(false); });
         m_finished = true;
-        return;
+        return true;
     }
-    Run().ArchiveOnOpen = true;
     SetStep(QStringLiteral("Open file from commandline"));
     QString path = m_commandLinePath;
     bool addOnly = false;
     m_main->OpenFile(path, addOnly);
     m_openEnded = true;
     m_finished = true;
+    return true;
 }

@@ -29,8 +29,9 @@ public:
 
 private:
     class PendingStart;
-    // The steps the first paint does not need; runs once.
-    void Finish();
+    // The steps the first paint does not need; runs once. False when the
+    // start cannot go on (no working folder): the event loop is then ending.
+    bool Finish();
 
     std::unique_ptr<frmMain> m_main;
     std::unique_ptr<QtPrompter> m_prompter;
