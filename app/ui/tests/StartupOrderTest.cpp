@@ -1,3 +1,4 @@
+#include "app/core/AppPaths.h"
 #include "app/core/RunState.h"
 #include "app/ui/Startup.h"
 #include "app/ui/frmMain.h"
@@ -83,6 +84,22 @@ TEST_F(StartupOrderTest, WithoutInputTheRestRunsOnceTheWindowHasPainted)
     EXPECT_TRUE(QFile::exists(frmLibrary::LibraryPath())) << "made from its template";
     EXPECT_FALSE(::Run().CopyPasteDoc.documentElement().isNull());
     EXPECT_EQ(w->focusWidget(), w->txtTitle);
+}
+
+TEST_F(StartupOrderTest, ADocumentNamedOnTheCommandLineOpensWithTheWholeStartBehindIt)
+{
+    SettingsStore store;
+    store.Save(QStringLiteral("CopyToLibrary"), QStringLiteral("1"));
+    store.Sync();
+    Startup startup;
+    ASSERT_TRUE(startup.Main({AppPaths::SamplesDir() + QStringLiteral("/dagblad.xml")}));
+    EXPECT_FALSE(startup.commandLineOpenEnded());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return startup.commandLineOpenEnded(); }, 20000));
+    EXPECT_TRUE(startup.finished());
+    EXPECT_TRUE(::Run().DocumentOpen);
+    EXPECT_TRUE(Library().IsLoaded());
+    EXPECT_EQ(Library().Entries().size(), 1u) << "the document was added to the catalogue";
+    startup.mainWindow()->mnuFileClose->trigger();
 }
 
 } // namespace
