@@ -45,6 +45,8 @@ protected:
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonDblClick:
         case QEvent::Wheel:
+        case QEvent::TouchBegin:
+        case QEvent::InputMethod:
         case QEvent::ContextMenu:
             // A start that cannot go on takes no input: the program is ending.
             return !m_startup.Finish();
