@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 
@@ -53,7 +54,16 @@ int PrintState(const Startup& startup)
 
 // With QUILLBOOK_EXIT_AFTER_PAINT set, the program ends as soon as its main
 // window has painted with the document named on the command line open: the
-// start-up benchmark times the whole process up to there.
+// start-up benchmark times the whole process up to there. It ends on the spot,
+// once that paint has been flushed, as the benchmark's minimal window does:
+// neither the work queued behind the paint nor tearing down the windows is
+// start-up. Files are let go as at any exit.
+void EndNow()
+{
+    std::fflush(nullptr);
+    std::exit(0);
+}
+
 class ExitAfterPaint : public QObject {
 public:
     explicit ExitAfterPaint(const Startup& startup) : m_startup(startup) {}
@@ -63,7 +73,7 @@ protected:
     {
         if (event->type() == QEvent::Paint && m_startup.commandLineOpenEnded() &&
             (watched == m_startup.mainWindow() || watched->parent() == m_startup.mainWindow()))
-            QTimer::singleShot(0, qApp, [] { QApplication::exit(0); });
+            QTimer::singleShot(0, qApp, [] { EndNow(); });
         return false;
     }
 

@@ -172,10 +172,19 @@ QString FindDataDir(const DataDirCandidates& where)
 
 bool Init()
 {
+    return InitUserFolder() && MakeWorkingFolder();
+}
+
+bool InitUserFolder()
+{
     g_dataDir = resolveDataDir();
     g_userDir = resolveUserDir();
-    QDir dir;
-    return dir.mkpath(g_userDir) && MakeOwnWorkingFolder();
+    return QDir().mkpath(g_userDir);
+}
+
+bool MakeWorkingFolder()
+{
+    return MakeOwnWorkingFolder();
 }
 
 QString DataDir()

@@ -11,6 +11,11 @@ namespace AppPaths {
 // Data: see FindDataDir. User: $QUILLBOOK_HOME, else $XDG_DATA_HOME/Quillbook.
 // Returns false when the user folder cannot be made.
 bool Init();
+// Init() in two halves, for a start that makes the working folder only once
+// its window is up: the folders resolved and the user folder made, then the
+// working folder (with the left-overs of other instances removed).
+bool InitUserFolder();
+bool MakeWorkingFolder();
 
 // Where the data folder is looked for, in this order.
 struct DataDirCandidates {
@@ -32,9 +37,9 @@ QString DataDir();
 // Writable user folder, without a trailing slash.
 QString UserDir();
 // The working folder where packages are unpacked: one per running instance,
-// UserDir()/temp/<pid>-<random>, made by Init() and removed at exit; Init()
-// also removes those of instances that no longer run. Before Init():
-// UserDir()/temp.
+// UserDir()/temp/<pid>-<random>, made by Init() (or MakeWorkingFolder()) and
+// removed at exit; it also removes those of instances that no longer run.
+// Before that: UserDir()/temp.
 QString TempDir();
 // Removes the working folders of instances that no longer run (done by Init()).
 void RemoveLeftOverWorkingFolders();

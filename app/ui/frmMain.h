@@ -178,8 +178,10 @@ public:
     void CheckAnnotation(bool showIt);
     // Whether the caret was inside a note at the last check.
     bool InAnnotation = false;
-    frmBookmark* BookmarkWindow = nullptr;
-    frmAnnotation* AnnotationWindow = nullptr;
+    frmBookmark* BookmarkWindow = nullptr;     // through bookmarkWindow()
+    frmAnnotation* AnnotationWindow = nullptr; // through annotationWindow()
+    frmBookmark* bookmarkWindow();
+    frmAnnotation* annotationWindow();
 
     // Plays a sound of the program's folder by name.
     void PlaySound(const QString& name);

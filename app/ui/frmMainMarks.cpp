@@ -22,10 +22,6 @@
 
 void frmMain::connectMarks()
 {
-    BookmarkWindow = new frmBookmark(this);
-    AnnotationWindow = new frmAnnotation(this);
-    BookmarkWindow->FocusList = FocusListOnRow;
-    AnnotationWindow->FocusList = FocusListOnRow;
     m_unbuiltCommands.remove(mnuEditAddBookmark);
     m_unbuiltCommands.remove(mnuEditAddAnnotation);
 
@@ -53,6 +49,25 @@ void frmMain::connectMarks()
         connect(mnuNavigateAnnotation[size_t(i)], &QAction::triggered, this,
                 [this, i] { mnuNavigateAnnotation_Click(i); });
     }
+}
+
+// Built on first use, like the options window: they are not needed for the first paint.
+frmBookmark* frmMain::bookmarkWindow()
+{
+    if (!BookmarkWindow) {
+        BookmarkWindow = new frmBookmark(this);
+        BookmarkWindow->FocusList = FocusListOnRow;
+    }
+    return BookmarkWindow;
+}
+
+frmAnnotation* frmMain::annotationWindow()
+{
+    if (!AnnotationWindow) {
+        AnnotationWindow = new frmAnnotation(this);
+        AnnotationWindow->FocusList = FocusListOnRow;
+    }
+    return AnnotationWindow;
 }
 
 void frmMain::RedrawMarks()
@@ -123,9 +138,9 @@ void frmMain::mnuNavigateBookmark_Click(int index)
                 target = NextBookmark(spot->place, index == 0);
         } else {
             QWidget* reading = QApplication::focusWidget();
-            BookmarkWindow->exec();
-            if (BookmarkWindow->lblMode == QLatin1String("totext"))
-                target = BookmarkWindow->Target;
+            bookmarkWindow()->exec();
+            if (bookmarkWindow()->lblMode == QLatin1String("totext"))
+                target = bookmarkWindow()->Target;
             else if (reading)
                 RefocusAfterDialog(reading);
             SetMenuOptions();
@@ -145,9 +160,9 @@ void frmMain::mnuEditAddAnnotation_Click()
             return;
         const QString text = Viewer->Text();
         const int length = Viewer->SelLength();
-        AnnotationWindow->AddAnnotation(*spot, length, text.mid(spot->place.position, length), text);
-        AnnotationWindow->exec();
-        if (AnnotationWindow->Changed)
+        annotationWindow()->AddAnnotation(*spot, length, text.mid(spot->place.position, length), text);
+        annotationWindow()->exec();
+        if (annotationWindow()->Changed)
             RedrawMarks();
         else
             RefocusAfterDialog(TextViewerView);
@@ -167,11 +182,11 @@ void frmMain::mnuNavigateAnnotation_Click(int index)
                 target = NextAnnotation(spot->place, index == 0);
         } else {
             QWidget* reading = QApplication::focusWidget();
-            AnnotationWindow->lblMode = QStringLiteral("list");
-            AnnotationWindow->exec();
-            if (AnnotationWindow->lblMode == QLatin1String("totext"))
-                target = AnnotationWindow->Target;
-            else if (AnnotationWindow->Changed)
+            annotationWindow()->lblMode = QStringLiteral("list");
+            annotationWindow()->exec();
+            if (annotationWindow()->lblMode == QLatin1String("totext"))
+                target = annotationWindow()->Target;
+            else if (annotationWindow()->Changed)
                 RedrawMarks();
             else if (reading)
                 RefocusAfterDialog(reading);
@@ -206,14 +221,14 @@ void frmMain::CheckAnnotation(bool showIt)
         if (!showIt)
             return;
         SetStep(QStringLiteral("Show the annotation"));
-        if (!AnnotationWindow->ShowAnnotation(at->id))
+        if (!annotationWindow()->ShowAnnotation(at->id))
             return;
-        AnnotationWindow->exec();
-        if (AnnotationWindow->lblMode == QLatin1String("totext") && AnnotationWindow->Target) {
-            GoToMarkTarget(*AnnotationWindow->Target);
+        annotationWindow()->exec();
+        if (annotationWindow()->lblMode == QLatin1String("totext") && annotationWindow()->Target) {
+            GoToMarkTarget(*annotationWindow()->Target);
             return;
         }
-        if (AnnotationWindow->Changed) {
+        if (annotationWindow()->Changed) {
             RedrawMarks();
         } else {
             Viewer->setTextCursor(before);

@@ -53,6 +53,8 @@ TEST(StartupTest, AFirstRunWithABrokenEntityTableShowsOneMessageAndLogsEveryLine
     {
         Startup startup;
         EXPECT_TRUE(startup.Main({}));
+        while (!startup.finished())
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     answer.stop();
     qputenv("QB_DATA_DIR", oldData);
