@@ -1,5 +1,7 @@
 #include "render/TextAssembly.h"
 
+#include <QStringMatcher>
+
 #include "package/NavIndex.h"
 
 #include "app/core/ErrorConvention.h"
@@ -354,9 +356,15 @@ int TextAssembly::colourMatches()
     const int found = ReadableColour(Opts().FoundColor, m_viewer.BackColor());
     const QString& phrase = txt.SearchText;
     const Qt::CaseSensitivity cs = txt.SearchCaseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive;
-    // The matches the view's Find would give one by one, each after the one before.
-    for (qsizetype at = text.indexOf(phrase, start, cs); at >= 0 && at + phrase.size() <= end;
-         at = text.indexOf(phrase, at, cs)) {
+    // The matches the view's Find would give one by one, each after the one
+    // before. A matcher skips ahead by the phrase's length where it can; it
+    // folds case unit by unit, which is the same for a phrase of no surrogates.
+    const bool pairs = std::any_of(phrase.begin(), phrase.end(), [](QChar c) { return c.isSurrogate(); });
+    const QStringMatcher matcher(phrase, cs);
+    const auto next = [&](qsizetype from) {
+        return pairs ? text.indexOf(phrase, from, cs) : matcher.indexIn(text, from);
+    };
+    for (qsizetype at = next(start); at >= 0 && at + phrase.size() <= end; at = next(at)) {
         if (txt.SearchWholeWord && !StandsAlone(text, at, phrase.size())) {
             ++at;
             continue;
