@@ -229,12 +229,15 @@ int main(int argc, char** argv)
     if (OpenDocumentFile(bigPath, false, {}).opened()) {
         navigator.ShowFirstLevel();
         navigator.EndSearch();
+        // A build takes milliseconds: more rounds find each one's least time.
+        const int buildRounds = smoke ? 1 : 25;
         plainMs = BestMs(
-            rounds, [] {}, [&] { assembly.LoadText(101, 0, QString()); });
+            buildRounds, [] {}, [&] { assembly.LoadText(101, 0, QString()); });
         characters = int(viewer.Text().size());
         Txt().SearchWholeWord = false;
         colouredMs = BestMs(
-            rounds, [] { Txt().SearchText = QStringLiteral("storm"); }, [&] { assembly.LoadText(101, 0, QString()); });
+            buildRounds, [] { Txt().SearchText = QStringLiteral("storm"); },
+            [&] { assembly.LoadText(101, 0, QString()); });
         matches = Txt().FoundPositions.size();
     }
     std::printf("  %-50s %9.2f ms  (%d characters)\n", "article built without a search", plainMs, characters);

@@ -1,7 +1,5 @@
 #include "render/TextAssembly.h"
 
-#include <QStringMatcher>
-
 #include "package/NavIndex.h"
 
 #include "app/core/ErrorConvention.h"
@@ -10,6 +8,7 @@
 #include "package/dom/Dom.h"
 #include "package/modEntities.h"
 #include "render/ColourContrast.h"
+#include "render/FoldedFind.h"
 #include "render/StyleApplier.h"
 #include "render/TextState.h"
 #include "render/TextViewer.h"
@@ -357,12 +356,12 @@ int TextAssembly::colourMatches()
     const QString& phrase = txt.SearchText;
     const Qt::CaseSensitivity cs = txt.SearchCaseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive;
     // The matches the view's Find would give one by one, each after the one
-    // before. A matcher skips ahead by the phrase's length where it can; it
-    // folds case unit by unit, which is the same for a phrase of no surrogates.
-    const bool pairs = std::any_of(phrase.begin(), phrase.end(), [](QChar c) { return c.isSurrogate(); });
-    const QStringMatcher matcher(phrase, cs);
+    // before. Without case, the text is looked through for the folded phrase
+    // as it stands, with no folded copy made.
+    const QString folded = phrase.toCaseFolded();
+    const bool byFolding = cs == Qt::CaseInsensitive && folded.size() == phrase.size();
     const auto next = [&](qsizetype from) {
-        return pairs ? text.indexOf(phrase, from, cs) : matcher.indexIn(text, from);
+        return byFolding ? IndexOfFolded(text, folded, from) : text.indexOf(phrase, from, cs);
     };
     for (qsizetype at = next(start); at >= 0 && at + phrase.size() <= end; at = next(at)) {
         if (txt.SearchWholeWord && !StandsAlone(text, at, phrase.size())) {
