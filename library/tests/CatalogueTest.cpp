@@ -4,6 +4,7 @@
 #include "library/LibraryDates.h"
 #include "settings/Options.h"
 #include "settings/modLanguage.h"
+#include "tests/support/EmptyLibrary.h"
 #include "tests/support/FreshState.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestHome.h"
@@ -41,8 +42,7 @@ protected:
     {
         ResetProgramState(StoredSettings::Clear);
         LoadLang(QStringLiteral("English"));
-        Library().Unload();
-        QFile::remove(frmLibrary::LibraryPath());
+        ForgetLibrary();
         ASSERT_TRUE(m_dir.isValid());
         m_root = QFileInfo(m_dir.path()).canonicalFilePath();
         m_folder = m_root + QStringLiteral("/My Library");

@@ -7,6 +7,7 @@
 #include "app/core/DocumentFiles.h"
 #include "app/core/RunState.h"
 #include "settings/Options.h"
+#include "tests/support/EmptyLibrary.h"
 #include "tests/support/FreshState.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestHome.h"
@@ -115,8 +116,7 @@ protected:
     void SetUp() override
     {
         ResetProgramState(StoredSettings::Clear);
-        Library().Unload();
-        QFile::remove(frmLibrary::LibraryPath());
+        ForgetLibrary();
         ASSERT_TRUE(m_dir.isValid());
         m_root = QFileInfo(m_dir.path()).canonicalFilePath();
         Opts().LibraryLocation = m_root + QStringLiteral("/lib");

@@ -12,6 +12,7 @@
 #include "settings/Options.h"
 #include "settings/SettingsStore.h"
 #include "settings/modLanguage.h"
+#include "tests/support/EmptyLibrary.h"
 #include "tests/support/FreshState.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/TestHome.h"
@@ -35,8 +36,7 @@ protected:
         ASSERT_TRUE(PrepareForReading());
         ResetUnzipPasswordPrompt();
         QFile::remove(KeyStore::DefaultPath());
-        Library().Unload();
-        QFile::remove(frmLibrary::LibraryPath());
+        ForgetLibrary();
         ASSERT_TRUE(m_dir.isValid());
         m_root = QFileInfo(m_dir.path()).canonicalFilePath();
         m_folder = m_root + QStringLiteral("/lib");
@@ -202,8 +202,7 @@ protected:
     void SetUp() override
     {
         ResetProgramState(StoredSettings::Clear);
-        Library().Unload();
-        QFile::remove(frmLibrary::LibraryPath());
+        ForgetLibrary();
         ASSERT_TRUE(m_dir.isValid());
         m_folder = QFileInfo(m_dir.path()).canonicalFilePath();
         SettingsStore store;

@@ -4,6 +4,7 @@
 #include "app/ui/frmMain.h"
 #include "library/frmLibrary.h"
 #include "settings/SettingsStore.h"
+#include "tests/support/EmptyLibrary.h"
 #include "tests/support/FreshState.h"
 
 #include <QApplication>
@@ -35,8 +36,7 @@ protected:
     void SetUp() override
     {
         ResetProgramState(StoredSettings::Clear);
-        Library().Unload();
-        QFile::remove(frmLibrary::LibraryPath());
+        ForgetLibrary();
         ASSERT_TRUE(m_dir.isValid());
         SettingsStore store;
         store.Save(QStringLiteral("Language"), QStringLiteral("English"));

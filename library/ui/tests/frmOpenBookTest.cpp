@@ -7,6 +7,7 @@
 #include "library/frmLibrary.h"
 #include "settings/Options.h"
 #include "settings/modLanguage.h"
+#include "tests/support/EmptyLibrary.h"
 #include "tests/support/FreshState.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestHome.h"
@@ -30,8 +31,7 @@ protected:
     {
         ResetProgramState(StoredSettings::Clear);
         LoadLang(QStringLiteral("English"));
-        Library().Unload();
-        QFile::remove(frmLibrary::LibraryPath());
+        ForgetLibrary();
         ASSERT_TRUE(m_dir.isValid());
         m_folder = QFileInfo(m_dir.path()).canonicalFilePath() + QStringLiteral("/lib");
         QDir().mkpath(m_folder);
